@@ -1,0 +1,64 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "common/FileIo.h"
+#include "registry/RegistryApi.h"
+
+namespace tavrel {
+
+inline constexpr std::int32_t kStatusBadDb = 1009; // the registry file was refused
+
+// Why a registry file was refused: which file, which line (0 when the
+// reason is not tied to a line) and what is wrong.
+struct RegFileError {
+    std::filesystem::path path;
+    int line = 0;
+    std::string reason;
+
+    explicit operator bool() const { return !reason.empty(); }
+    std::string message() const;
+};
+
+// The registry file used where there is no Windows registry: $TAVREL_REGISTRY,
+// else tavrel/registry.reg under $XDG_DATA_HOME (default ~/.local/share).
+std::filesystem::path defaultRegistryPath();
+
+// A registry kept in a file of the .reg text format that regedit imports and
+// exports (REGEDIT4 and version 5.00). Reads see the file as loaded; every
+// write rewrites the file atomically under a lock, changing only the lines of
+// the value written.
+class RegFileStore final : public RegistryApi {
+public:
+    explicit RegFileStore(std::filesystem::path file, FaultHook faults = {});
+    ~RegFileStore() override;
+
+    // Loads the file; a missing file is an empty registry. Returns false
+    // for a file that cannot be read or is not a registry file; the store
+    // then refuses every call with kStatusBadDb and never writes the file.
+    bool load();
+    const RegFileError& loadError() const;
+    const std::filesystem::path& path() const;
+
+    // The reason the last failed write gave, naming the file.
+    const FileError& lastWriteError() const;
+
+    std::int32_t RegOpenKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t ulOptions,
+                               std::uint32_t samDesired, RegHandle* phkResult) override;
+    std::int32_t RegCreateKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t Reserved, const char* lpClass,
+                                 std::uint32_t dwOptions, std::uint32_t samDesired, const void* lpSecurityAttributes,
+                                 RegHandle* phkResult, std::uint32_t* lpdwDisposition) override;
+    std::int32_t RegQueryValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t* lpReserved,
+                                  std::uint32_t* lpType, std::uint8_t* lpData, std::uint32_t* lpcbData) override;
+    std::int32_t RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t Reserved, std::uint32_t dwType,
+                                const std::uint8_t* lpData, std::uint32_t cbData) override;
+    std::int32_t RegCloseKey(RegHandle hKey) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace tavrel
