@@ -6,7 +6,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
-  xvfb xauth imagemagick desktop-file-utils fonts-dejavu-core
+  xvfb xauth imagemagick desktop-file-utils fonts-dejavu-core fonts-liberation2 xdotool
 )
 
 missing=()

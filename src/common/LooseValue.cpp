@@ -175,6 +175,27 @@ double readLenient(std::string_view text)
     return d.value_or(0);
 }
 
+bool hasLenientNumber(std::string_view text)
+{
+    std::string s;
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\n')
+            s.push_back(c);
+    if (s.size() >= 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o')) {
+        if (s.size() < 3)
+            return false;
+        const char c = s[2];
+        const bool hex = s[1] == 'H' || s[1] == 'h';
+        return (c >= '0' && c <= '7') || (hex && (isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+    }
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    if (i < s.size() && s[i] == '.')
+        ++i;
+    return i < s.size() && isDigit(s[i]);
+}
+
 std::string formatDouble(double d)
 {
     if (d == 0)

@@ -63,6 +63,10 @@ std::optional<double> parseStrictNumber(std::string_view text);
 // prefixes read hexadecimal and octal digits; no number reads as 0.
 double readLenient(std::string_view text);
 
+// Whether the lenient reading finds a number at all (rather than reading 0
+// for want of one).
+bool hasLenientNumber(std::string_view text);
+
 // Shortest decimal text that reads back as the same double.
 std::string formatDouble(double d);
 

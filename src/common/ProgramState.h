@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "common/FileIo.h"
@@ -24,6 +25,10 @@ struct ProgramState {
     RegistryApi& registry;          // the registry the program reads and writes
     std::filesystem::path appFolder; // the folder that holds the preset file
     FaultHook presetFileFaults;     // empty except in tests
+
+    // Answers the program's message boxes instead of showing them; empty
+    // except in tests, which must never block on a modal box.
+    std::function<void(const std::string& caption, const std::string& text)> messageHook;
 
     ClockPresetTable PresetTable = initialPresetTable();
 

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "common/ProgramState.h"
+
+namespace tavrel {
+
+inline const std::string kNoAdapterMessage =
+    "You don't seem to have a CL Geforce based card or you're not using Creative drivers";
+
+enum class ScanOutcome {
+    NoAdapter,       // show the message and end the program
+    OneAdapter,      // go on quietly
+    SeveralAdapters  // open the adapter choice dialog and go on
+};
+
+// Reads ProviderName and InfSection of the five display keys, recognises
+// the card types, counts them and sets AdapterKey to the highest one.
+ScanOutcome ScanDisplayKeys(ProgramState& state);
+
+// The four Info lines of the adapter key, each ending in CR LF.
+std::string ShowDriverInfo(ProgramState& state);
+
+// What one clock's text box and slider receive, in that order.
+struct ClockReading {
+    std::string text;
+    std::optional<std::int32_t> slider; // nothing: the slider stays where it is
+};
+
+struct CurrentClocks {
+    ClockReading core;
+    ClockReading memory;
+};
+
+// Reads GrfxClock and MemClock of the adapter's DEFAULT key, sets
+// StartGrfxClock and StartMemClock, and returns what the controls show. A
+// missing value, or one that cannot be read at all, gives the defaults.
+CurrentClocks ReadCurrentClocks(ProgramState& state);
+
+// The adapter choice: every display key whose provider is "Creative Labs"
+// and whose InfSection is recognised as the chosen card type gets that card
+// type, and the highest such key becomes AdapterKey. Returns true when
+// AdapterKey changed.
+bool ApplyAdapterChoice(ProgramState& state, const std::string& adapterChoice);
+
+} // namespace tavrel

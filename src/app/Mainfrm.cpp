@@ -1,0 +1,303 @@
+#include "app/Mainfrm.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QScreen>
+#include <QSignalBlocker>
+
+#include "adapter/Detection.h"
+#include "adapter/DriverLayout.h"
+#include "adapter/Warning.h"
+#include "app/gui_messages.h"
+#include "app/gui_text.h"
+#include "common/ProgramState.h"
+#include "presets/PresetStore.h"
+#include "registry/RegFileStore.h"
+#include "registry/regdecl.h"
+#include "ui_Mainfrm.h"
+
+namespace tavrel {
+
+namespace {
+
+void centreOnScreen(QWidget* w)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
+    }
+}
+
+} // namespace
+
+Mainfrm::Mainfrm(ProgramState& state, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    , state_(state)
+    , ui(std::make_unique<Ui::Mainfrm>())
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(size());
+    setWindowIcon(QIcon(QStringLiteral(":/tavrel.png")));
+    ui->Picture1->setPixmap(QPixmap(QStringLiteral(":/logo.bmp")));
+
+    // Every value change a user makes counts: dragging is Scroll, anything
+    // else (a click on the groove, the keyboard, the wheel) is Click. The
+    // program's own changes are made with signals blocked.
+    connect(ui->Slider1, &QSlider::valueChanged, this,
+            [this] { ui->Slider1->isSliderDown() ? Slider1_Scroll() : Slider1_Click(); });
+    connect(ui->Slider2, &QSlider::valueChanged, this,
+            [this] { ui->Slider2->isSliderDown() ? Slider2_Scroll() : Slider2_Click(); });
+    connect(ui->Text1, &QLineEdit::textChanged, this, &Mainfrm::Text1_Change);
+    connect(ui->Text2, &QLineEdit::textChanged, this, &Mainfrm::Text2_Change);
+    connect(ui->Command1, &QPushButton::clicked, this, &Mainfrm::Command1_Click);
+    connect(ui->Command2, &QPushButton::clicked, this, &Mainfrm::Command2_Click);
+    connect(ui->Command3, &QPushButton::clicked, this, &Mainfrm::Command3_Click);
+    connect(ui->Command4, &QPushButton::clicked, this, &Mainfrm::Command4_Click);
+    connect(ui->Command5, &QPushButton::clicked, this, &Mainfrm::Command5_Click);
+    connect(ui->Option1, &QRadioButton::clicked, this, &Mainfrm::Option1_Click);
+    connect(ui->Option2, &QRadioButton::clicked, this, &Mainfrm::Option2_Click);
+    connect(ui->Option3, &QRadioButton::clicked, this, &Mainfrm::Option3_Click);
+    connect(ui->Option4, &QRadioButton::clicked, this, &Mainfrm::Option4_Click);
+}
+
+Mainfrm::~Mainfrm() = default;
+
+Mainfrm* Mainfrm::start(ProgramState& state)
+{
+    auto* w = new Mainfrm(state);
+    if (!w->Form_Load()) {
+        delete w;
+        return nullptr;
+    }
+    centreOnScreen(w);
+    w->show();
+    return w;
+}
+
+bool Mainfrm::Form_Load()
+{
+    loadPresets();
+
+    switch (ScanDisplayKeys(state_)) {
+    case ScanOutcome::NoAdapter:
+        showMessage(state_, nullptr, QString::fromStdString(kNoAdapterMessage));
+        return false;
+    case ScanOutcome::SeveralAdapters:
+        openAdapterChoice();
+        break;
+    case ScanOutcome::OneAdapter:
+        break;
+    }
+    showAdapter();
+    return true;
+}
+
+void Mainfrm::loadPresets()
+{
+    if (ProbePresetFile(state_.appFolder, state_.presetFileFaults) == PresetFileState::Missing) {
+        const ClockPresetTable defaults = startDefaultPresets();
+        state_.PresetTable[0] = defaults[0];
+        setSliderValue(ui->Slider1, 330);
+        setSliderValue(ui->Slider2, 120);
+        for (std::size_t i = 1; i < defaults.size(); ++i)
+            state_.PresetTable[i] = defaults[i];
+    } else {
+        ReadPresetFile(state_.appFolder, state_.PresetTable, state_.presetFileFaults);
+    }
+    for (int entry = 1; entry <= 4; ++entry)
+        setOptionCaption(entry, state_.PresetTable[static_cast<std::size_t>(entry - 1)].Name);
+}
+
+void Mainfrm::setOptionCaption(int entry, const std::string& name)
+{
+    QRadioButton* options[] = {ui->Option1, ui->Option2, ui->Option3, ui->Option4};
+    if (entry >= 1 && entry <= 4)
+        options[entry - 1]->setText(captionText(name));
+}
+
+void Mainfrm::showAdapter()
+{
+    const QString info = fromAnsi(ShowDriverInfo(state_));
+    // The lines end in CR LF; the box shows line breaks, not the CR.
+    QString shown = info;
+    shown.remove(QLatin1Char('\r'));
+    if (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
+    ui->Text3->setPlainText(shown);
+    ui->Text3->setProperty("infoText", info);
+
+    const CurrentClocks clocks = ReadCurrentClocks(state_);
+    applyClocks(clocks.core, clocks.memory);
+}
+
+void Mainfrm::applyClocks(const ClockReading& core, const ClockReading& memory)
+{
+    setClockText(ui->Text2, fromAnsi(core.text));
+    if (core.slider)
+        setSliderValue(ui->Slider2, *core.slider);
+    setClockText(ui->Text1, fromAnsi(memory.text));
+    if (memory.slider)
+        setSliderValue(ui->Slider1, *memory.slider);
+}
+
+void Mainfrm::openAdapterChoice()
+{
+    // Opened without waiting: the load sequence goes on, and the main
+    // window appears beside it. Only detection opens it, once per run.
+    if (warning_)
+        return;
+    warning_ = new Warning(state_, this);
+    warning_->show();
+}
+
+void Mainfrm::setSliderValue(QSlider* slider, std::int32_t value)
+{
+    const QSignalBlocker blocker(slider);
+    slider->setValue(std::clamp<std::int32_t>(value, slider->minimum(), slider->maximum()));
+}
+
+void Mainfrm::setClockText(QLineEdit* box, const QString& text)
+{
+    if (box->text() != text) {
+        box->setText(text); // textChanged runs the change handler
+        return;
+    }
+    if (box == ui->Text1)
+        Text1_Change();
+    else
+        Text2_Change();
+}
+
+void Mainfrm::Slider1_Scroll()
+{
+    ui->Text1->setText(QString::number(ui->Slider1->value()));
+    ui->Command1->setEnabled(true);
+}
+
+void Mainfrm::Slider1_Click() { Slider1_Scroll(); }
+
+void Mainfrm::Slider2_Scroll()
+{
+    ui->Text2->setText(QString::number(ui->Slider2->value()));
+    ui->Command1->setEnabled(true);
+}
+
+void Mainfrm::Slider2_Click() { Slider2_Scroll(); }
+
+void Mainfrm::Text1_Change()
+{
+    // A text that is no number leaves the slider where it is.
+    if (const auto n = readStrict(toAnsi(ui->Text1->text())))
+        setSliderValue(ui->Slider1, *n);
+    ui->Command1->setEnabled(true);
+}
+
+void Mainfrm::Text2_Change()
+{
+    if (const auto n = readStrict(toAnsi(ui->Text2->text())))
+        setSliderValue(ui->Slider2, *n);
+    ui->Command1->setEnabled(true);
+}
+
+bool Mainfrm::writeClock(const std::string& key, const char* what, const std::string& valueName, double value)
+{
+    const std::int32_t status = SetKeyValue(state_, key, valueName, LooseValue(value), kRegDword);
+    QString reason;
+    if (status != kStatusSuccess) {
+        reason = QString::fromUtf8(registryStatusText(status));
+        if (auto* store = dynamic_cast<RegFileStore*>(&state_.registry); store && store->lastWriteError())
+            reason += QLatin1Char(' ') + QString::fromStdString(store->lastWriteError().message());
+    } else {
+        // Read it back: only what the registry now holds counts as written.
+        QueryValue(state_, key, valueName);
+        const auto expected = LooseValue(value).toInt32();
+        if (state_.QueryValueStatus != kStatusSuccess)
+            reason = QStringLiteral("reading it back failed: ")
+                     + QString::fromUtf8(registryStatusText(state_.QueryValueStatus));
+        else if (!state_.QueryValueResult.isInt32() || state_.QueryValueResult.toInt32() != expected)
+            reason = QStringLiteral("it reads back as %1 instead of %2")
+                         .arg(fromAnsi(state_.QueryValueResult.toText()))
+                         .arg(expected.value_or(0));
+    }
+    if (reason.isEmpty())
+        return true;
+    showMessage(state_, this,
+                QStringLiteral("The %1 (%2) could not be written under HKEY_LOCAL_MACHINE\\%3: %4")
+                    .arg(QString::fromLatin1(what), QString::fromStdString(valueName), fromAnsi(key), reason));
+    return false;
+}
+
+void Mainfrm::Command1_Click()
+{
+    const std::string key = driverSettingsPath(state_.AdapterKey);
+    const std::string memText = toAnsi(ui->Text1->text());
+    const std::string coreText = toAnsi(ui->Text2->text());
+
+    // Refuse what would otherwise be written as 0 or wrap around.
+    const struct {
+        const char* what;
+        const std::string& text;
+    } boxes[] = {{"memory clock", memText}, {"core clock", coreText}};
+    for (const auto& box : boxes) {
+        if (!hasLenientNumber(box.text) || !roundHalfEvenToInt32(readLenient(box.text))) {
+            showMessage(state_, this,
+                        QStringLiteral("The %1 \"%2\" is not a clock number. Nothing was written.")
+                            .arg(QString::fromLatin1(box.what), fromAnsi(box.text)));
+            return;
+        }
+    }
+
+    if (!writeClock(key, "memory clock", kMemClock, readLenient(memText)))
+        return;
+    if (!writeClock(key, "core clock", kGrfxClock, readLenient(coreText)))
+        return;
+    ui->Command1->setEnabled(false);
+}
+
+void Mainfrm::Command2_Click() { close(); }
+
+void Mainfrm::Command3_Click()
+{
+    setClockText(ui->Text1, fromAnsi(state_.StartMemClock.toText()));
+    setClockText(ui->Text2, QString::number(state_.StartGrfxClock));
+    if (const auto n = state_.StartMemClock.toInt32())
+        setSliderValue(ui->Slider1, *n);
+    setSliderValue(ui->Slider2, state_.StartGrfxClock);
+}
+
+void Mainfrm::Command4_Click()
+{
+    setSliderValue(ui->Slider1, kStockMemClock);
+    setSliderValue(ui->Slider2, kStockCoreClock);
+    setClockText(ui->Text1, QString::number(ui->Slider1->value()));
+    setClockText(ui->Text2, QString::number(ui->Slider2->value()));
+}
+
+void Mainfrm::Command5_Click()
+{
+    // Opens the preset editor.
+}
+
+void Mainfrm::applyPreset(int entry)
+{
+    const ClockPreset& preset = state_.PresetTable[static_cast<std::size_t>(entry - 1)];
+    if (const auto n = preset.MemoryClock.toInt32())
+        setSliderValue(ui->Slider1, *n);
+    if (const auto n = preset.CoreClock.toInt32())
+        setSliderValue(ui->Slider2, *n);
+    setClockText(ui->Text1, fromAnsi(preset.MemoryClock.toText()));
+    setClockText(ui->Text2, fromAnsi(preset.CoreClock.toText()));
+}
+
+void Mainfrm::Option1_Click() { applyPreset(1); }
+void Mainfrm::Option2_Click() { applyPreset(2); }
+void Mainfrm::Option3_Click() { applyPreset(3); }
+void Mainfrm::Option4_Click() { applyPreset(4); }
+
+} // namespace tavrel

@@ -1,0 +1,30 @@
+#include "app/gui_resources.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QString>
+
+// Q_INIT_RESOURCE declares the registration function in the enclosing scope, so it
+// has to be used outside the namespace.
+static void initTavrelResources()
+{
+    Q_INIT_RESOURCE(tavrel);
+}
+
+namespace tavrel {
+
+void initResources()
+{
+    initTavrelResources();
+}
+
+void setApplicationMetadata()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Tavrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.00"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/tavrel.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavrel"));
+}
+
+} // namespace tavrel

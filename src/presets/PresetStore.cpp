@@ -1,0 +1,277 @@
+#include "presets/PresetStore.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "common/LooseValue.h"
+#include "common/ProgramState.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace tavrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t fieldCount = 12;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+struct Field {
+    std::string text;
+    bool quoted = false;
+};
+
+// Splits the file into fields the way it was always read: a comma or a line
+// end closes a field, a quoted field runs to the next quote whatever it
+// holds, and anything between that quote and the next comma or line end is
+// dropped. CR LF, a lone CR and a lone LF all count as one line end, so
+// files edited by hand on any system read alike.
+class FieldReader {
+public:
+    explicit FieldReader(std::string_view bytes)
+        : s_(bytes)
+    {
+    }
+
+    // Nothing when the bytes are used up: the field cannot be read.
+    std::optional<Field> next()
+    {
+        while (pos_ < s_.size() && isBlank(s_[pos_]))
+            ++pos_;
+        if (pos_ >= s_.size())
+            return std::nullopt;
+        Field f;
+        if (s_[pos_] == '"') {
+            const std::size_t close = s_.find('"', pos_ + 1);
+            const std::size_t end = close == std::string_view::npos ? s_.size() : close;
+            f.text = s_.substr(pos_ + 1, end - pos_ - 1);
+            f.quoted = true;
+            pos_ = delimiterFrom(end);
+        } else {
+            const std::size_t end = delimiterFrom(pos_);
+            std::size_t last = end;
+            while (last > pos_ && isBlank(s_[last - 1]))
+                --last;
+            f.text = s_.substr(pos_, last - pos_);
+            pos_ = end;
+        }
+        if (pos_ < s_.size()) {
+            const bool cr = s_[pos_] == '\r';
+            ++pos_;
+            if (cr && pos_ < s_.size() && s_[pos_] == '\n')
+                ++pos_;
+        }
+        return f;
+    }
+
+private:
+    std::size_t delimiterFrom(std::size_t from) const
+    {
+        const std::size_t p = s_.find_first_of(",\r\n", from);
+        return p == std::string_view::npos ? s_.size() : p;
+    }
+
+    std::string_view s_;
+    std::size_t pos_ = 0;
+};
+
+// A whole number stays an integer (16 bits when it fits, else 32) so that it
+// is written back exactly as it was; anything else numeric becomes a double.
+// A number too large for a double stays the text it was, which is written
+// back quoted rather than as "inf".
+LooseValue looseFromUnquoted(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (*first == '+')
+        ++first;
+    std::int64_t n = 0;
+    const auto res = std::from_chars(first, last, n);
+    if (res.ec == std::errc() && res.ptr == last) {
+        if (n >= std::numeric_limits<std::int16_t>::min() && n <= std::numeric_limits<std::int16_t>::max())
+            return LooseValue(static_cast<std::int16_t>(n));
+        if (n >= std::numeric_limits<std::int32_t>::min() && n <= std::numeric_limits<std::int32_t>::max())
+            return LooseValue(static_cast<std::int32_t>(n));
+    }
+    if (const auto d = parseStrictNumber(text); d && std::isfinite(*d))
+        return LooseValue(*d);
+    return LooseValue(text);
+}
+
+LooseValue looseFromField(const Field& f)
+{
+    return f.quoted ? LooseValue(f.text) : looseFromUnquoted(f.text);
+}
+
+// Entry 4's core clock is a 16-bit integer; a field that holds no number in
+// that range gives nothing, and the table keeps what it had.
+std::optional<std::int16_t> int16FromField(const Field& f)
+{
+    if (f.text.empty())
+        return std::int16_t { 0 };
+    const auto d = parseStrictNumber(f.text);
+    if (!d)
+        return std::nullopt;
+    const auto n = roundHalfEvenToInt32(*d);
+    if (!n || *n < std::numeric_limits<std::int16_t>::min() || *n > std::numeric_limits<std::int16_t>::max())
+        return std::nullopt;
+    return static_cast<std::int16_t>(*n);
+}
+
+void appendText(std::string& out, std::string_view text)
+{
+    out += '"';
+    out += text;
+    out += "\"\r\n";
+}
+
+void appendValue(std::string& out, const LooseValue& v)
+{
+    if (v.isText()) {
+        appendText(out, v.text());
+        return;
+    }
+    out += v.toText(); // a number's digits; nothing for an empty value
+    out += "\r\n";
+}
+
+ClockPresetTable defaults(std::int16_t memoryClock, std::int16_t coreClock)
+{
+    ClockPresetTable t;
+    for (std::size_t i = 0; i < t.size(); ++i)
+        t[i] = { "Preset " + std::to_string(i + 1), LooseValue(memoryClock), LooseValue(coreClock) };
+    return t;
+}
+
+std::error_code openAndClose(const fs::path& path)
+{
+#ifdef _WIN32
+    const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
+    if (fd < 0)
+        return { errno, std::generic_category() };
+#ifdef _WIN32
+    ::_close(fd);
+#else
+    ::close(fd);
+#endif
+    return {};
+}
+
+} // namespace
+
+fs::path PresetFilePath(const fs::path& appFolder)
+{
+    return appFolder / "TAVRL.CFG";
+}
+
+PresetFileState ProbePresetFile(const fs::path& appFolder, const FaultHook& faults)
+{
+    const fs::path path = PresetFilePath(appFolder);
+    std::error_code ec = faults ? faults(FileStep::Open, path) : std::error_code {};
+    if (!ec)
+        ec = openAndClose(path);
+    if (ec != std::errc::no_such_file_or_directory)
+        return PresetFileState::Present;
+    // A missing folder also reports "no such file"; it is no reason to fall
+    // back to defaults, since the file could not be written there either.
+    std::error_code dirError;
+    const bool folderExists = fs::is_directory(appFolder.empty() ? fs::path(".") : appFolder, dirError);
+    return folderExists ? PresetFileState::Missing : PresetFileState::Present;
+}
+
+FileError ReadPresetFile(const fs::path& appFolder, ClockPresetTable& table, const FaultHook& faults)
+{
+    std::string bytes;
+    FileError err = readWholeFile(PresetFilePath(appFolder), bytes, faults);
+    if (!err)
+        parsePresetFile(bytes, table);
+    return err;
+}
+
+FileError WritePresetFile(const fs::path& appFolder, const ClockPresetTable& table, const FaultHook& faults)
+{
+    return writeFileAtomically(PresetFilePath(appFolder), renderPresetFile(table), faults);
+}
+
+PresetFileState ProbePresetFile(const ProgramState& state)
+{
+    return ProbePresetFile(state.appFolder, state.presetFileFaults);
+}
+
+FileError ReadPresetFile(ProgramState& state)
+{
+    return ReadPresetFile(state.appFolder, state.PresetTable, state.presetFileFaults);
+}
+
+FileError WritePresetFile(const ProgramState& state)
+{
+    return WritePresetFile(state.appFolder, state.PresetTable, state.presetFileFaults);
+}
+
+ClockPresetTable startDefaultPresets()
+{
+    return defaults(330, 120);
+}
+
+ClockPresetTable editorDefaultPresets()
+{
+    return defaults(300, 120);
+}
+
+std::string renderPresetFile(const ClockPresetTable& table)
+{
+    std::string out;
+    for (const ClockPreset& p : table) {
+        appendText(out, p.Name);
+        appendValue(out, p.MemoryClock);
+        appendValue(out, p.CoreClock);
+    }
+    return out;
+}
+
+void parsePresetFile(std::string_view bytes, ClockPresetTable& table)
+{
+    FieldReader reader(bytes);
+    for (std::size_t i = 0; i < fieldCount; ++i) {
+        const auto field = reader.next();
+        if (!field)
+            return; // past the end every further field keeps its value too
+        ClockPreset& p = table[i / 3];
+        switch (i % 3) {
+        case 0:
+            p.Name = field->text;
+            break;
+        case 1:
+            p.MemoryClock = looseFromField(*field);
+            break;
+        default:
+            if (i != fieldCount - 1)
+                p.CoreClock = looseFromField(*field);
+            else if (const auto n = int16FromField(*field))
+                p.CoreClock = LooseValue(*n);
+            break;
+        }
+    }
+}
+
+} // namespace tavrel
