@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 scripts/deps.sh
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BUILD_TESTS=OFF -DTAVREL_BUILD_BENCH=OFF
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BUILD_GUI=ON
 cmake --build build -j2 --target tavrel
 
 # Work on a copy, so the sample stays as shipped.

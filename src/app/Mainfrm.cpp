@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QScreen>
+#include <QTextDocument>
 #include <QSignalBlocker>
 
 #include "adapter/Detection.h"
@@ -16,6 +17,7 @@
 #include "app/gui_text.h"
 #include "common/ProgramState.h"
 #include "presets/PresetStore.h"
+#include "presets/Presets.h"
 #include "registry/RegFileStore.h"
 #include "registry/regdecl.h"
 #include "ui_Mainfrm.h"
@@ -45,6 +47,8 @@ Mainfrm::Mainfrm(ProgramState& state, QWidget* parent)
     setFixedSize(size());
     setWindowIcon(QIcon(QStringLiteral(":/tavrel.png")));
     ui->Picture1->setPixmap(QPixmap(QStringLiteral(":/logo.bmp")));
+    // Four lines of Info fit the box only with a slim margin.
+    ui->Text3->document()->setDocumentMargin(1);
 
     // Every value change a user makes counts: dragging is Scroll, anything
     // else (a click on the groove, the keyboard, the wheel) is Click. The
@@ -77,6 +81,11 @@ Mainfrm* Mainfrm::start(ProgramState& state)
     }
     centreOnScreen(w);
     w->show();
+    // The question comes first: keep the adapter choice above the main window.
+    if (w->warning_) {
+        w->warning_->raise();
+        w->warning_->activateWindow();
+    }
     return w;
 }
 
@@ -281,7 +290,17 @@ void Mainfrm::Command4_Click()
 
 void Mainfrm::Command5_Click()
 {
-    // Opens the preset editor.
+    // Modeless and only one: a second press brings the open editor forward
+    // as it is, without loading it again.
+    if (!presets_) {
+        presets_ = new Presets(state_, this);
+        presets_->Form_Load();
+        centreOnScreen(presets_);
+    }
+    presets_->setWindowState(presets_->windowState() & ~Qt::WindowMinimized);
+    presets_->show();
+    presets_->raise();
+    presets_->activateWindow();
 }
 
 void Mainfrm::applyPreset(int entry)

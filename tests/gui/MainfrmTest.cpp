@@ -99,8 +99,9 @@ TEST(Mainfrm, HalvesAreWrittenToTheEvenNeighbour)
         GuiFixture f(oneAdapterRegistry());
         ASSERT_NE(f.start(), nullptr);
         f.child<QLineEdit>("Text1")->setText(c.text);
-        if (readStrict(c.text))
+        if (readStrict(c.text)) {
             EXPECT_EQ(f.child<QSlider>("Slider1")->value(), c.slider);
+        }
         QTest::mouseClick(f.child<QPushButton>("Command1"), Qt::LeftButton);
         EXPECT_EQ(storedClock(f, kMemClock), LooseValue(c.stored));
     }
