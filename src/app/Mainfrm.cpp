@@ -296,6 +296,8 @@ void Mainfrm::Command5_Click()
         presets_ = new Presets(state_, this);
         presets_->Form_Load();
         centreOnScreen(presets_);
+        presets_->show();
+        return;
     }
     presets_->setWindowState(presets_->windowState() & ~Qt::WindowMinimized);
     presets_->show();
