@@ -1,5 +1,6 @@
 #include "common/FileIo.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -14,6 +15,7 @@
 #else
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -108,7 +110,7 @@ FileError readWholeFile(const fs::path& path, std::string& out, const FaultHook&
 
 #ifdef _WIN32
 
-FileError writeFileAtomically(const fs::path& path, std::string_view bytes, const FaultHook& hook)
+FileError writeFileAtomically(const fs::path& path, std::span<const FilePiece> pieces, const FaultHook& hook)
 {
     FileError err{path, FileStep::CreateTemp, injected(hook, FileStep::CreateTemp, path)};
     if (err)
@@ -134,13 +136,17 @@ FileError writeFileAtomically(const fs::path& path, std::string_view bytes, cons
     };
     if (auto ec = injected(hook, FileStep::Write, path))
         return fail(FileStep::Write, ec);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        const int n = ::_write(fd, bytes.data() + done, chunk);
-        if (n <= 0)
-            return fail(FileStep::Write, n < 0 ? lastError() : std::make_error_code(std::errc::no_space_on_device));
-        done += static_cast<std::size_t>(n);
+    for (const FilePiece& piece : pieces) {
+        const std::string_view bytes = piece.bytes;
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+            const int n = ::_write(fd, bytes.data() + done, chunk);
+            if (n <= 0)
+                return fail(FileStep::Write,
+                            n < 0 ? lastError() : std::make_error_code(std::errc::no_space_on_device));
+            done += static_cast<std::size_t>(n);
+        }
     }
     if (auto ec = injected(hook, FileStep::Flush, path))
         return fail(FileStep::Flush, ec);
@@ -182,6 +188,43 @@ FileLock FileLock::acquire(const fs::path& path, FileError& error, const FaultHo
     return lock;
 }
 
+FileStamp fileStamp(const fs::path& path)
+{
+    FileStamp s;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        s.exists = true;
+        s.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        const std::uint64_t ticks =
+            (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+        s.modified = static_cast<std::int64_t>(ticks) * 100;
+    }
+    return s;
+}
+
+FileError mapWholeFile(const fs::path& path, FileBytes& out, const FaultHook& hook)
+{
+    FileBytes bytes;
+    bytes.stamp_ = fileStamp(path);
+    FileError err = readWholeFile(path, bytes.owned_, hook);
+    if (!err)
+        out = std::move(bytes);
+    return err;
+}
+
+std::size_t FileBytes::readAt(std::size_t offset, char* into, std::size_t size, std::error_code&) const
+{
+    const std::size_t n = offset < owned_.size() ? std::min(size, owned_.size() - offset) : 0;
+    std::copy_n(owned_.data() + offset, n, into);
+    return n;
+}
+
+void FileBytes::release()
+{
+    mapped_ = nullptr;
+    size_ = 0;
+}
+
 void FileLock::release()
 {
     if (handle_ != invalid) {
@@ -194,7 +237,44 @@ void FileLock::release()
 
 #else
 
-FileError writeFileAtomically(const fs::path& path, std::string_view bytes, const FaultHook& hook)
+// Copies a piece that is a range of a file read before inside the kernel,
+// as cp does. False when the system cannot (nothing was copied then, and
+// the caller writes the bytes); true when done or failed (error set).
+struct FileCopier {
+    static bool copy(const FilePiece& piece, int to, std::error_code& error)
+    {
+#ifdef __linux__
+        if (!piece.source || piece.source->fd_ < 0)
+            return false;
+        auto from = static_cast<loff_t>(piece.sourceOffset);
+        std::size_t left = piece.bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::copy_file_range(piece.source->fd_, &from, to, nullptr, left, 0);
+            if (n > 0) {
+                left -= static_cast<std::size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            const bool unsupported =
+                n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP);
+            if (unsupported && left == piece.bytes.size())
+                return false;
+            // n == 0: the file is shorter than when it was read.
+            error = n < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+            return true;
+        }
+        return true;
+#else
+        (void)piece;
+        (void)to;
+        (void)error;
+        return false;
+#endif
+    }
+};
+
+FileError writeFileAtomically(const fs::path& path, std::span<const FilePiece> pieces, const FaultHook& hook)
 {
     FileError err{path, FileStep::CreateTemp, injected(hook, FileStep::CreateTemp, path)};
     if (err)
@@ -227,15 +307,24 @@ FileError writeFileAtomically(const fs::path& path, std::string_view bytes, cons
 
     if (auto ec = injected(hook, FileStep::Write, path))
         return fail(FileStep::Write, ec, true);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(FileStep::Write, lastError(), true);
+    for (const FilePiece& piece : pieces) {
+        std::error_code copyError;
+        if (FileCopier::copy(piece, fd, copyError)) {
+            if (copyError)
+                return fail(FileStep::Write, copyError, true);
+            continue;
         }
-        done += static_cast<std::size_t>(n);
+        const std::string_view bytes = piece.bytes;
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return fail(FileStep::Write, lastError(), true);
+            }
+            done += static_cast<std::size_t>(n);
+        }
     }
     if (auto ec = injected(hook, FileStep::Flush, path))
         return fail(FileStep::Flush, ec, true);
@@ -258,6 +347,100 @@ FileError writeFileAtomically(const fs::path& path, std::string_view bytes, cons
         ::close(dfd);
     }
     return {};
+}
+
+namespace {
+
+FileStamp stampOf(const struct stat& st)
+{
+    FileStamp s;
+    s.exists = true;
+    s.device = static_cast<std::uint64_t>(st.st_dev);
+    s.inode = static_cast<std::uint64_t>(st.st_ino);
+    s.size = static_cast<std::uint64_t>(st.st_size);
+    s.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.changed = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return s;
+}
+
+} // namespace
+
+FileStamp fileStamp(const fs::path& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? stampOf(st) : FileStamp{};
+}
+
+FileError mapWholeFile(const fs::path& path, FileBytes& out, const FaultHook& hook)
+{
+    FileError err{path, FileStep::Open, injected(hook, FileStep::Open, path)};
+    if (err)
+        return err;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        err.code = lastError();
+        return err;
+    }
+    FileBytes bytes;
+    err.step = FileStep::Read;
+    err.code = injected(hook, FileStep::Read, path);
+    struct stat st {};
+    if (!err && ::fstat(fd, &st) != 0)
+        err.code = lastError();
+    if (!err) {
+        bytes.stamp_ = stampOf(st);
+        const auto size = static_cast<std::size_t>(st.st_size);
+        if (S_ISREG(st.st_mode) && size > 0) {
+            void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+            if (p != MAP_FAILED) {
+                bytes.mapped_ = static_cast<const char*>(p);
+                bytes.size_ = size;
+                bytes.fd_ = fd;
+            }
+        }
+        // Files that cannot be mapped (pipes, some file systems) are read.
+        if (!bytes.mapped_ && !(S_ISREG(st.st_mode) && size == 0))
+            err = readWholeFile(path, bytes.owned_);
+    }
+    if (bytes.fd_ != fd)
+        ::close(fd);
+    if (!err)
+        out = std::move(bytes);
+    return err;
+}
+
+std::size_t FileBytes::readAt(std::size_t offset, char* into, std::size_t size, std::error_code& error) const
+{
+    if (!mapped_) {
+        const std::size_t n = offset < owned_.size() ? std::min(size, owned_.size() - offset) : 0;
+        std::copy_n(owned_.data() + offset, n, into);
+        return n;
+    }
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd_, into + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = lastError();
+            break;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+void FileBytes::release()
+{
+    if (mapped_)
+        ::munmap(const_cast<char*>(mapped_), size_);
+    if (fd_ >= 0)
+        ::close(fd_);
+    mapped_ = nullptr;
+    size_ = 0;
+    fd_ = -1;
 }
 
 FileLock FileLock::acquire(const fs::path& path, FileError& error, const FaultHook& hook)
@@ -293,6 +476,33 @@ void FileLock::release()
 }
 
 #endif
+
+FileError writeFileAtomically(const fs::path& path, std::string_view bytes, const FaultHook& hook)
+{
+    const FilePiece piece(bytes);
+    return writeFileAtomically(path, std::span<const FilePiece>(&piece, 1), hook);
+}
+
+FileBytes::FileBytes(FileBytes&& other) noexcept
+    : mapped_(std::exchange(other.mapped_, nullptr)), size_(std::exchange(other.size_, 0)),
+      fd_(std::exchange(other.fd_, -1)), owned_(std::move(other.owned_)), stamp_(other.stamp_)
+{
+}
+
+FileBytes& FileBytes::operator=(FileBytes&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        mapped_ = std::exchange(other.mapped_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        fd_ = std::exchange(other.fd_, -1);
+        owned_ = std::move(other.owned_);
+        stamp_ = other.stamp_;
+    }
+    return *this;
+}
+
+FileBytes::~FileBytes() { release(); }
 
 FileLock::FileLock(FileLock&& other) noexcept : handle_(std::exchange(other.handle_, invalid)) {}
 

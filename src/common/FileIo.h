@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -34,11 +36,83 @@ struct FileError {
 // isMissingFile() true; out is left untouched on any failure.
 FileError readWholeFile(const std::filesystem::path& path, std::string& out, const FaultHook& hook = {});
 
+// Identifies one version of a file: a rewrite by any program changes it
+// (a new inode after a rename, or a new size or time after writing in place).
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // nanoseconds
+    std::int64_t changed = 0;  // nanoseconds, 0 where the system has no such time
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the file as it is now; exists is false when it cannot be seen.
+FileStamp fileStamp(const std::filesystem::path& path);
+
+// A whole file's bytes, read-only, with the stamp of the version they came
+// from. Mapped into memory where the system allows it, so a large file costs
+// neither a copy nor fresh memory; our own writers replace files by renaming,
+// so a mapped version never changes under us.
+class FileBytes {
+public:
+    FileBytes() = default;
+    FileBytes(FileBytes&& other) noexcept;
+    FileBytes& operator=(FileBytes&& other) noexcept;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes();
+
+    std::string_view view() const { return mapped_ ? std::string_view(mapped_, size_) : std::string_view(owned_); }
+    const FileStamp& stamp() const { return stamp_; }
+    bool mapped() const { return mapped_ != nullptr; }
+
+    // Copies up to `size` bytes from `offset` on, as read() does, and returns
+    // how many. One pass over a large file goes faster this way than through
+    // the mapping when the page cache holds the file in small pages.
+    std::size_t readAt(std::size_t offset, char* into, std::size_t size, std::error_code& error) const;
+
+private:
+    friend FileError mapWholeFile(const std::filesystem::path&, FileBytes&, const FaultHook&);
+    friend struct FileCopier;
+    void release();
+    const char* mapped_ = nullptr;
+    std::size_t size_ = 0;
+    int fd_ = -1; // of the mapped version, for readAt
+    std::string owned_;
+    FileStamp stamp_;
+};
+
+// Reads the whole file as readWholeFile does (same steps, same errors), into
+// a mapping where possible. out is left untouched on any failure.
+FileError mapWholeFile(const std::filesystem::path& path, FileBytes& out, const FaultHook& hook = {});
+
 // Replaces the file with exactly these bytes, or leaves it as it was: the
 // bytes go to a temporary file in the same folder, which is flushed to disk
 // and then renamed over the old one. A new file gets the old one's
 // permissions where there was one.
 FileError writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                              const FaultHook& hook = {});
+
+// A piece of a file to write: bytes, or a range of a file read before.
+struct FilePiece {
+    FilePiece(std::string_view text) : bytes(text) {}
+    FilePiece(const FileBytes& file, std::size_t offset, std::size_t size)
+        : bytes(file.view().substr(offset, size)), source(&file), sourceOffset(offset)
+    {
+    }
+
+    std::string_view bytes;
+    const FileBytes* source = nullptr;
+    std::size_t sourceOffset = 0;
+};
+
+// The same for a file made of pieces written one after another. Ranges of a
+// file read before are copied inside the system where it can (as cp does),
+// so that a small change to a large file costs little more than a copy.
+FileError writeFileAtomically(const std::filesystem::path& path, std::span<const FilePiece> pieces,
                               const FaultHook& hook = {});
 
 // An exclusive lock between processes, held on "<path>.lock" beside the file
