@@ -6,6 +6,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
   xvfb xauth imagemagick desktop-file-utils fonts-dejavu-core fonts-liberation2 xdotool
 )
 

@@ -1,5 +1,6 @@
 #include "common/LooseValue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -10,6 +11,44 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// For a number of the strict shape (sign removed) that a double cannot hold:
+// whether it is too large rather than too small, which is whether its first
+// significant digit stands at a power of ten of 0 or more. "0.000...01" has
+// a long run of zeros but is tiny, "1000...0e-5" is not.
+bool tooLargeForDouble(std::string_view s)
+{
+    std::size_t i = 0;
+    std::int64_t power = 0; // of the first significant digit
+    bool significant = false;
+    for (; i < s.size() && isDigit(s[i]); ++i) {
+        if (significant)
+            ++power;
+        else
+            significant = s[i] != '0';
+    }
+    if (i < s.size() && s[i] == '.') {
+        for (++i; i < s.size() && isDigit(s[i]); ++i) {
+            if (!significant) {
+                --power;
+                significant = s[i] != '0';
+            }
+        }
+    }
+    if (!significant)
+        return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        const bool negative = i < s.size() && s[i] == '-';
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
+        std::int64_t exponent = 0;
+        for (; i < s.size(); ++i)
+            exponent = std::min<std::int64_t>(exponent * 10 + (s[i] - '0'), std::int64_t{1} << 40);
+        power += negative ? -exponent : exponent;
+    }
+    return power >= 0;
+}
 
 } // namespace
 
@@ -96,16 +135,7 @@ std::optional<double> parseStrictNumber(std::string_view text)
     const auto res = std::from_chars(s.data(), s.data() + s.size(), value);
     if (res.ec == std::errc::result_out_of_range) {
         // Too large or too small for a double: say which, so the caller can refuse it.
-        value = std::numeric_limits<double>::infinity();
-        std::size_t k = 0;
-        while (k < s.size() && (s[k] == '0' || s[k] == '.')) ++k;
-        if (k == s.size() || s[k] == 'e' || s[k] == 'E')
-            value = 0;
-        else {
-            const auto ePos = s.find_first_of("eE");
-            if (ePos != std::string_view::npos && ePos + 1 < s.size() && s[ePos + 1] == '-')
-                value = 0;
-        }
+        value = tooLargeForDouble(s) ? std::numeric_limits<double>::infinity() : 0;
     } else if (res.ec != std::errc() || res.ptr != s.data() + s.size()) {
         return std::nullopt;
     }

@@ -1153,7 +1153,9 @@ std::optional<std::string> joinPath(const std::string& base, const char* subKey)
         sub.remove_suffix(1);
     if (sub.empty())
         return base;
-    if (sub.front() == '\\' || sub.find("\\\\") != std::string_view::npos)
+    // An empty name names no key, the last one included (a path that ends
+    // in two backslashes): it could be created but never opened again.
+    if (sub.front() == '\\' || sub.back() == '\\' || sub.find("\\\\") != std::string_view::npos)
         return std::nullopt;
     return base.empty() ? std::string(sub) : base + '\\' + std::string(sub);
 }

@@ -54,6 +54,9 @@ TEST(LooseValue, ToInt32RoundsHalfToEvenAndFailsOutsideRange)
         {LooseValue("0x10"), std::nullopt},
         {LooseValue("1e999"), std::nullopt},
         {LooseValue("1e-999"), 0},
+        {LooseValue("0." + std::string(400, '0') + "1"), 0}, // too small for a double, not too large
+        {LooseValue("0." + std::string(400, '0') + "1e401"), 1},
+        {LooseValue(std::string(400, '9')), std::nullopt},
         {LooseValue("."), std::nullopt},
         {LooseValue("-"), std::nullopt},
         {LooseValue("1e"), std::nullopt},

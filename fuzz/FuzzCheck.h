@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+// A failed check is a finding: say what failed and stop, so that libFuzzer
+// keeps the input that led here. (assert is gone in release builds.)
+#define FUZZ_CHECK(cond)                                                                                             \
+    do {                                                                                                             \
+        if (!(cond)) {                                                                                               \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);                            \
+            std::abort();                                                                                            \
+        }                                                                                                            \
+    } while (0)
