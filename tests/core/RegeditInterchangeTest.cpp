@@ -9,14 +9,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <vector>
 
 #include "core/RegistryContract.h"
 #include "registry/RegFileStore.h"
 #include "registry/WinRegistryApi.h"
 #include "registry/regdecl.h"
 #include "support/NativeRegistry.h"
-#include "support/TempDir.h"
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -25,49 +23,37 @@ namespace {
 
 const std::string kRoot = "Software\\TavrelTest\\Interchange";
 
-std::string sz(std::string_view text)
+StoredValue sz(std::string_view text)
 {
-    return std::string(text) + '\0';
+    return { kRegSz, std::string(text) + '\0' };
 }
 
-std::string dword(std::uint32_t n)
+StoredValue dword(std::uint32_t n)
 {
-    return {static_cast<char>(n & 0xFF), static_cast<char>(n >> 8 & 0xFF), static_cast<char>(n >> 16 & 0xFF),
-            static_cast<char>(n >> 24 & 0xFF)};
+    return { kRegDword,
+        { static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16), static_cast<char>(n >> 24) } };
 }
-
-struct Entry {
-    std::string key; // below kRoot, "" for kRoot itself
-    std::string name;
-    StoredValue value;
-};
 
 // What the registry holds before the export: the clock values in both
-// forms, and the characters the file format has to escape or re-encode.
-const std::vector<Entry>& seeded()
-{
-    static const std::vector<Entry> entries = {
-        {"", "", {kRegSz, sz("the default value")}},
-        {"", "ProviderName", {kRegSz, sz("Creative Labs")}},
-        {"", "Say \"hi\"", {kRegSz, sz("C:\\drivers\\\"nv4\"\\")}},
-        {"", "Empty", {kRegSz, sz("")}},
-        {"", "Accent", {kRegSz, sz("Caf\xE9 \xA9")}}, // Windows-1252, the code page Wine runs with here
-        {"", "MemClock", {kRegDword, dword(300)}},
-        {"", "AllBits", {kRegDword, dword(0xFFFFFFFF)}},
-        {"", "Blob", {kRegBinary, std::string("\x00\x01\xFE\xFF", 4)}},
-        {"", "Expand", {kRegExpandSz, sz("%SystemRoot%\\tavrel")}},
-        {"", "Multi", {kRegMultiSz, std::string("one\0two words\0\0", 15)}},
-        {"DEFAULT", "GrfxClock", {kRegSz, sz("135")}},
-    };
-    return entries;
-}
-
-RegistrySnapshot asSnapshot(const std::vector<Entry>& entries)
+// forms, the characters the file format has to escape or re-encode, and a
+// key without values, which is exported and imported too.
+RegistrySnapshot seeded()
 {
     RegistrySnapshot s;
-    for (const auto& e : entries)
-        s[e.key][e.name] = e.value;
-    s["Empty key"]; // a key without values is exported and imported too
+    s[""] = {
+        { "", sz("the default value") },
+        { "ProviderName", sz("Creative Labs") },
+        { "Say \"hi\"", sz("C:\\drivers\\\"nv4\"\\") },
+        { "Empty", sz("") },
+        { "Accent", sz("Caf\xE9 \xA9") }, // Windows-1252, the code page Wine runs with here
+        { "MemClock", dword(300) },
+        { "AllBits", dword(0xFFFFFFFF) },
+        { "Blob", { kRegBinary, std::string("\x00\x01\xFE\xFF", 4) } },
+        { "Expand", { kRegExpandSz, std::string("%SystemRoot%\\tavrel") + '\0' } },
+        { "Multi", { kRegMultiSz, std::string("one\0two words\0\0", 15) } },
+    };
+    s["DEFAULT"]["GrfxClock"] = sz("135");
+    s["Empty key"];
     return s;
 }
 
@@ -96,10 +82,12 @@ TEST_F(RegeditInterchange, SeedRegistry)
 {
     deleteLocalMachineTree(kRoot);
     WinRegistryApi api;
-    for (const auto& e : seeded())
-        EXPECT_EQ(putRaw(api, fullPath(e.key), e.name, e.value), kStatusSuccess) << e.name;
-    CreateNewKey(api, fullPath("Empty key"), kHKeyLocalMachine);
-    EXPECT_EQ(snapshotLocalMachine(kRoot), asSnapshot(seeded()));
+    for (const auto& [key, values] : seeded()) {
+        CreateNewKey(api, fullPath(key), kHKeyLocalMachine);
+        for (const auto& [name, value] : values)
+            EXPECT_EQ(putRaw(api, fullPath(key), name, value), kStatusSuccess) << name;
+    }
+    EXPECT_EQ(snapshotLocalMachine(kRoot), seeded());
 }
 
 // Step 2 (after `regedit /E exported.reg`): the export loads in the store and
@@ -108,26 +96,25 @@ TEST_F(RegeditInterchange, SeedRegistry)
 TEST_F(RegeditInterchange, ExportLoadsInStoreThenStoreWrites)
 {
     const auto live = snapshotLocalMachine(kRoot);
-    ASSERT_EQ(live, asSnapshot(seeded())) << "step 1 did not run";
+    ASSERT_EQ(live, seeded()) << "step 1 did not run";
 
     RegFileStore exported(dir_ / "exported.reg");
     ASSERT_TRUE(exported.load()) << exported.loadError().message();
     for (const auto& [key, values] : live) {
         RegHandle h = 0;
-        EXPECT_EQ(exported.RegOpenKeyExA(kHKeyLocalMachine, fullPath(key).c_str(), 0, kKeyAccessMask, &h),
-                  kStatusSuccess)
+        EXPECT_EQ(
+            exported.RegOpenKeyExA(kHKeyLocalMachine, fullPath(key).c_str(), 0, kKeyAccessMask, &h), kStatusSuccess)
             << "key " << key;
         exported.RegCloseKey(h);
         for (const auto& [name, value] : values) {
             std::int32_t status = 0;
-            const StoredValue read = getRaw(exported, fullPath(key), name, status);
+            EXPECT_EQ(getRaw(exported, fullPath(key), name, status), value) << key << " / " << name;
             EXPECT_EQ(status, kStatusSuccess) << key << " / " << name;
-            EXPECT_EQ(read, value) << key << " / " << name;
         }
     }
 
-    std::filesystem::copy_file(dir_ / "exported.reg", dir_ / "rewritten.reg",
-                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(
+        dir_ / "exported.reg", dir_ / "rewritten.reg", std::filesystem::copy_options::overwrite_existing);
     RegFileStore store(dir_ / "rewritten.reg");
     ASSERT_TRUE(store.load()) << store.loadError().message();
     ProgramState state(store, dir_);
@@ -135,7 +122,7 @@ TEST_F(RegeditInterchange, ExportLoadsInStoreThenStoreWrites)
     EXPECT_EQ(SetKeyValue(state, kRoot, "MemClock", LooseValue(301.5), kRegDword), kStatusSuccess);
     EXPECT_EQ(SetKeyValue(state, fullPath("DEFAULT"), "GrfxClock", LooseValue(140), kRegDword), kStatusSuccess);
     EXPECT_EQ(SetKeyValue(state, kRoot, "Added", LooseValue(std::string("new \"quoted\" \\ value")), kRegSz),
-              kStatusSuccess);
+        kStatusSuccess);
     CreateNewKey(store, fullPath("New key"), kHKeyLocalMachine);
     EXPECT_EQ(SetKeyValue(state, fullPath("New key"), "MemClock", LooseValue(450), kRegDword), kStatusSuccess);
     EXPECT_FALSE(store.lastWriteError()) << store.lastWriteError().message();
@@ -148,11 +135,11 @@ TEST_F(RegeditInterchange, ExportLoadsInStoreThenStoreWrites)
 // exported values with the store's writes on top.
 TEST_F(RegeditInterchange, ImportGivesBackValuesWritten)
 {
-    auto expected = asSnapshot(seeded());
-    expected[""]["MemClock"] = {kRegDword, dword(302)};
-    expected["DEFAULT"]["GrfxClock"] = {kRegDword, dword(140)};
-    expected[""]["Added"] = {kRegSz, sz("new \"quoted\" \\ value")};
-    expected["New key"]["MemClock"] = {kRegDword, dword(450)};
+    auto expected = seeded();
+    expected[""]["MemClock"] = dword(302);
+    expected["DEFAULT"]["GrfxClock"] = dword(140);
+    expected[""]["Added"] = sz("new \"quoted\" \\ value");
+    expected["New key"]["MemClock"] = dword(450);
     EXPECT_EQ(snapshotLocalMachine(kRoot), expected);
     deleteLocalMachineTree(kRoot);
 }
