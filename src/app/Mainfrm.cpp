@@ -132,14 +132,12 @@ void Mainfrm::setOptionCaption(int entry, const std::string& name)
 
 void Mainfrm::showAdapter()
 {
-    const QString info = fromAnsi(ShowDriverInfo(state_));
     // The lines end in CR LF; the box shows line breaks, not the CR.
-    QString shown = info;
+    QString shown = fromAnsi(ShowDriverInfo(state_));
     shown.remove(QLatin1Char('\r'));
     if (shown.endsWith(QLatin1Char('\n')))
         shown.chop(1);
     ui->Text3->setPlainText(shown);
-    ui->Text3->setProperty("infoText", info);
 
     const CurrentClocks clocks = ReadCurrentClocks(state_);
     applyClocks(clocks.core, clocks.memory);
