@@ -22,9 +22,9 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "app/Mainfrm.h"
-#include "app/gui_resources.h"
-#include "common/ProgramState.h"
+#include "Mainfrm.h"
+#include "Resources.h"
+#include "ProgramState.h"
 #include "registry/RegFileStore.h"
 
 namespace {

@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "common/ProgramState.h"
+#include "ProgramState.h"
 #include "registry/RegFileStore.h"
 #include "registry/regdecl.h"
 

@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "common/LooseValue.h"
+#include "values/LooseValue.h"
 
 using namespace tavrel;
 

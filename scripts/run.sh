@@ -11,4 +11,4 @@ cmake --build build -j2 --target tavrel
 # Work on a copy, so the sample stays as shipped.
 mkdir -p build/run
 [ -f build/run/registry.reg ] || cp samples/one-adapter.reg build/run/registry.reg
-TAVREL_REGISTRY="$PWD/build/run/registry.reg" exec build/src/tavrel
+TAVREL_REGISTRY="$PWD/build/run/registry.reg" exec build/src/app/tavrel

@@ -6,7 +6,7 @@ set -euo pipefail
 self=$(realpath "$0")
 cd "$(dirname "$self")/.."
 
-main_title='Tavrel - Version 2.0'
+main_title='Tavrel - Version [0-9.]*'
 editor_title='Set presets'
 # Centre of "Set presets" (Command5) in the main window's client area: the button sits at 48,296 with
 # size 73x17 (its frame at 8,240 plus its own 40,56), at 15 twips a pixel.
@@ -62,7 +62,7 @@ cmake --build build-shots -j2 --target tavrel
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp build-shots/src/tavrel "$work/tavrel"
+cp build-shots/src/app/tavrel "$work/tavrel"
 cp samples/one-adapter.reg "$work/registry.reg"
 mkdir -p docs
 

@@ -8,6 +8,6 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
 
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BUILD_GUI=OFF -DTAVREL_BUILD_BENCH=OFF
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BUILD_GUI=OFF -DTAVREL_BUILD_BENCH=OFF -DTAVREL_WERROR=ON
 cmake --build build-win -j2
 ctest --test-dir build-win --output-on-failure -j2

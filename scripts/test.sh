@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 scripts/deps.sh
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BUILD_GUI=ON -DTAVREL_BUILD_TESTS=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BUILD_GUI=ON -DTAVREL_BUILD_TESTS=ON -DTAVREL_WERROR=ON
 cmake --build build -j2
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 

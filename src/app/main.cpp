@@ -2,10 +2,10 @@
 
 #include <QApplication>
 
-#include "app/Mainfrm.h"
-#include "app/gui_messages.h"
-#include "app/gui_resources.h"
-#include "common/ProgramState.h"
+#include "Mainfrm.h"
+#include "MessageBoxes.h"
+#include "Resources.h"
+#include "ProgramState.h"
 
 #ifdef _WIN32
 #include "registry/WinRegistryApi.h"

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "adapter/DriverLayout.h"
+#include "driver/DriverLayout.h"
 #include "presets/PresetStore.h"
 #include "registry/RegFileStore.h"
 #include "registry/regdecl.h"

@@ -8,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "adapter/Detection.h"
-#include "adapter/DriverLayout.h"
+#include "driver/Detection.h"
+#include "driver/DriverLayout.h"
 #include "core/RegistryContract.h"
 #include "registry/regdecl.h"
 #include "support/TestRegistry.h"

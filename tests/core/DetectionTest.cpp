@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "adapter/Detection.h"
-#include "adapter/DriverLayout.h"
+#include "driver/Detection.h"
+#include "driver/DriverLayout.h"
 #include "support/RegistryFixture.h"
 
 using namespace tavrel;

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "adapter/DriverLayout.h"
+#include "driver/DriverLayout.h"
 #include "presets/PresetStore.h"
 #include "registry/RegFileStore.h"
 #include "registry/regdecl.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "common/LooseValue.h"
+#include "values/LooseValue.h"
 
 using tavrel::LooseValue;
 

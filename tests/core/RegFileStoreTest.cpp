@@ -13,7 +13,7 @@
 #include <unistd.h>
 #endif
 
-#include "common/ProgramState.h"
+#include "ProgramState.h"
 #include "core/RegistryContract.h"
 #include "registry/RegFileStore.h"
 #include "registry/regdecl.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "common/ProgramState.h"
+#include "ProgramState.h"
 #include "registry/regdecl.h"
 
 namespace tavrel::test {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/ProgramState.h"
+#include "ProgramState.h"
 #include "core/RegistryContract.h"
 #include "registry/RegFileStore.h"
 #include "registry/regdecl.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Mainfrm.h"
+#include "Mainfrm.h"
 #include "support/RegistryFixture.h"
 
 namespace tavrel::test {

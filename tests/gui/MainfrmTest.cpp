@@ -3,8 +3,8 @@
 #include <QPlainTextEdit>
 
 #include "GuiFixture.h"
-#include "adapter/DriverLayout.h"
-#include "app/gui_messages.h"
+#include "driver/DriverLayout.h"
+#include "MessageBoxes.h"
 #include "presets/PresetStore.h"
 #include "registry/regdecl.h"
 

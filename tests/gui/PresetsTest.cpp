@@ -5,7 +5,7 @@
 
 #include "GuiFixture.h"
 #include "presets/PresetStore.h"
-#include "presets/Presets.h"
+#include "Presets.h"
 
 using namespace tavrel;
 using namespace tavrel::test;

@@ -4,8 +4,8 @@
 #include <QPlainTextEdit>
 
 #include "GuiFixture.h"
-#include "adapter/DriverLayout.h"
-#include "adapter/Warning.h"
+#include "driver/DriverLayout.h"
+#include "Warning.h"
 #include "registry/regdecl.h"
 
 using namespace tavrel;

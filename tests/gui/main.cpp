@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "app/gui_resources.h"
+#include "Resources.h"
 
 int main(int argc, char** argv)
 {

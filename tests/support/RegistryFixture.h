@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/ProgramState.h"
+#include "ProgramState.h"
 #include "registry/RegFileStore.h"
 #include "support/TempDir.h"
 

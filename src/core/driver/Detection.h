@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "common/ProgramState.h"
+#include "ProgramState.h"
 
 namespace tavrel {
 

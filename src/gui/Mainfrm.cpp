@@ -1,4 +1,4 @@
-#include "app/Mainfrm.h"
+#include "Mainfrm.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,14 +10,14 @@
 #include <QTextDocument>
 #include <QSignalBlocker>
 
-#include "adapter/Detection.h"
-#include "adapter/DriverLayout.h"
-#include "adapter/Warning.h"
-#include "app/gui_messages.h"
-#include "app/gui_text.h"
-#include "common/ProgramState.h"
+#include "driver/Detection.h"
+#include "driver/DriverLayout.h"
+#include "Warning.h"
+#include "MessageBoxes.h"
+#include "AnsiText.h"
+#include "ProgramState.h"
 #include "presets/PresetStore.h"
-#include "presets/Presets.h"
+#include "Presets.h"
 #include "registry/RegFileStore.h"
 #include "registry/regdecl.h"
 #include "ui_Mainfrm.h"

@@ -1,4 +1,4 @@
-#include "app/gui_text.h"
+#include "AnsiText.h"
 
 namespace tavrel {
 

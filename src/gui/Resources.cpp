@@ -1,4 +1,4 @@
-#include "app/gui_resources.h"
+#include "Resources.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "presets/Presets.h"
+#include "Presets.h"
 
 #include <algorithm>
 #include <limits>
@@ -7,10 +7,10 @@
 #include <QSignalBlocker>
 #include <QValidator>
 
-#include "app/Mainfrm.h"
-#include "app/gui_messages.h"
-#include "app/gui_text.h"
-#include "common/ProgramState.h"
+#include "Mainfrm.h"
+#include "MessageBoxes.h"
+#include "AnsiText.h"
+#include "ProgramState.h"
 #include "presets/PresetStore.h"
 #include "ui_Presets.h"
 

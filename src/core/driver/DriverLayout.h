@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/LooseValue.h"
+#include "values/LooseValue.h"
 
 namespace tavrel {
 

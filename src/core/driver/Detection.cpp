@@ -1,6 +1,6 @@
-#include "adapter/Detection.h"
+#include "driver/Detection.h"
 
-#include "adapter/DriverLayout.h"
+#include "driver/DriverLayout.h"
 #include "registry/regdecl.h"
 
 namespace tavrel {

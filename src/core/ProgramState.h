@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "common/FileIo.h"
-#include "common/LooseValue.h"
+#include "io/FileIo.h"
+#include "values/LooseValue.h"
 #include "presets/ClockPreset.h"
 
 namespace tavrel {

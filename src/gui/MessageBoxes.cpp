@@ -1,8 +1,8 @@
-#include "app/gui_messages.h"
+#include "MessageBoxes.h"
 
 #include <QMessageBox>
 
-#include "common/ProgramState.h"
+#include "ProgramState.h"
 
 namespace tavrel {
 

@@ -1,12 +1,12 @@
-#include "adapter/Warning.h"
+#include "Warning.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "adapter/Detection.h"
-#include "adapter/DriverLayout.h"
-#include "app/Mainfrm.h"
-#include "common/ProgramState.h"
+#include "driver/Detection.h"
+#include "driver/DriverLayout.h"
+#include "Mainfrm.h"
+#include "ProgramState.h"
 #include "ui_Warning.h"
 
 namespace tavrel {

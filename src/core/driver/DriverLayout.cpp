@@ -1,4 +1,4 @@
-#include "adapter/DriverLayout.h"
+#include "driver/DriverLayout.h"
 
 namespace tavrel {
 

@@ -1,4 +1,4 @@
-#include "common/LooseValue.h"
+#include "values/LooseValue.h"
 
 #include <algorithm>
 #include <charconv>

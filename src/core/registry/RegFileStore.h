@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "common/FileIo.h"
+#include "io/FileIo.h"
 #include "registry/RegistryApi.h"
 
 namespace tavrel {

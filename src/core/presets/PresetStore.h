@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/FileIo.h"
+#include "io/FileIo.h"
 #include "presets/ClockPreset.h"
 
 namespace tavrel {

@@ -1,4 +1,4 @@
-#include "common/FileIo.h"
+#include "io/FileIo.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -7,8 +7,8 @@
 #include <limits>
 #include <optional>
 
-#include "common/LooseValue.h"
-#include "common/ProgramState.h"
+#include "values/LooseValue.h"
+#include "ProgramState.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "common/LooseValue.h"
-#include "common/ProgramState.h"
+#include "values/LooseValue.h"
+#include "ProgramState.h"
 #include "registry/RegistryApi.h"
 
 namespace tavrel {
