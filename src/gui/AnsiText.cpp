@@ -1,52 +1,17 @@
 #include "AnsiText.h"
 
+#include "values/Ansi.h"
+
 namespace tavrel {
-
-namespace {
-
-// 0x80..0x9F of Windows-1252; 0 marks the five unassigned bytes, which map
-// to the C1 control of the same number as Windows does.
-const char16_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
-} // namespace
 
 QString fromAnsi(const std::string& text)
 {
-    QString out;
-    out.reserve(static_cast<qsizetype>(text.size()));
-    for (unsigned char c : text) {
-        if (c >= 0x80 && c <= 0x9F && kHigh[c - 0x80] != 0)
-            out.append(QChar(kHigh[c - 0x80]));
-        else
-            out.append(QChar(static_cast<char16_t>(c)));
-    }
-    return out;
+    return QString::fromStdU16String(ansiToUtf16(text));
 }
 
 std::string toAnsi(const QString& text)
 {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(text.size()));
-    for (QChar ch : text) {
-        const char16_t u = ch.unicode();
-        char c = '?';
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            c = static_cast<char>(u);
-        } else {
-            for (int i = 0; i < 32; ++i) {
-                if (kHigh[i] == 0 ? u == 0x80 + i : kHigh[i] == u) {
-                    c = static_cast<char>(0x80 + i);
-                    break;
-                }
-            }
-        }
-        out.push_back(c);
-    }
-    return out;
+    return utf16ToAnsi(text.toStdU16String());
 }
 
 QString captionText(const std::string& ansi)

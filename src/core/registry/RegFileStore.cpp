@@ -1,5 +1,7 @@
 #include "registry/RegFileStore.h"
 
+#include "values/Ansi.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -33,25 +35,15 @@ constexpr RegHandle kFirstRoot = 0x80000000u;
 
 // ---- Windows-1252 text and the registry's letter case ----
 
-constexpr std::array<char16_t, 32> kAnsiHigh = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
+// Texts pass through the A calls as Windows-1252.
 char16_t fromAnsi(unsigned char c)
 {
-    return c >= 0x80 && c < 0xA0 ? kAnsiHigh[c - 0x80] : static_cast<char16_t>(c);
+    return ansiToUnicode(c);
 }
 
-// '?' for a character that Windows-1252 cannot hold, as the A functions give.
 char toAnsi(char16_t u)
 {
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return static_cast<char>(u);
-    for (std::size_t i = 0; i < kAnsiHigh.size(); ++i)
-        if (kAnsiHigh[i] == u)
-            return static_cast<char>(0x80 + i);
-    return '?';
+    return unicodeToAnsi(u);
 }
 
 // Names compare without regard to case. The folding covers every letter a
