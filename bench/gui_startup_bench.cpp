@@ -24,6 +24,7 @@
 
 #include "Mainfrm.h"
 #include "Resources.h"
+#include "MessageBoxes.h"
 #include "ProgramState.h"
 #include "registry/RegFileStore.h"
 
@@ -75,8 +76,9 @@ int child(const char* mode, const char* registry, const char* folder, int fd)
     tavrel::RegFileStore store(registry);
     if (!store.load())
         return 2;
-    tavrel::ProgramState state(store, folder);
-    tavrel::Mainfrm* w = tavrel::Mainfrm::start(state);
+    tavrel::ProgramState state(store, tavrel::PresetFile(std::filesystem::path(folder) / "TAVRL.CFG"));
+    tavrel::QtMessageBoxes messages;
+    tavrel::Mainfrm* w = tavrel::Mainfrm::start(state, messages);
     if (!w)
         return 2;
     reportWhenIdle(w, fd);

@@ -322,7 +322,7 @@ int startupReads(const fs::path& file)
         std::fprintf(stderr, "%s\n", store.loadError().message().c_str());
         return 1;
     }
-    ProgramState state(store, file.parent_path());
+    RegistryAccess state(store);
     bool ok = true;
     for (int i = 0; i < 5; ++i) {
         const std::string key = kDisplay + "000" + std::to_string(i);
@@ -416,7 +416,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", store.loadError().message().c_str());
         return 1;
     }
-    ProgramState state(store, dir);
+    RegistryAccess state(store);
     for (int r = 0; r < runs; ++r) {
         start = Clock::now();
         timeProgram({"cp", file.string(), (dir / "copy.reg").string()});

@@ -1,11 +1,12 @@
+// Starts Tavrel: the registry, the state and the main window.
 #include <filesystem>
 
 #include <QApplication>
 
 #include "Mainfrm.h"
 #include "MessageBoxes.h"
-#include "Resources.h"
 #include "ProgramState.h"
+#include "Resources.h"
 
 #ifdef _WIN32
 #include "registry/WinRegistryApi.h"
@@ -18,20 +19,20 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     tavrel::initResources();
     tavrel::setApplicationMetadata();
+    tavrel::QtMessageBoxes messages;
 
-    // The preset file lives beside the program.
-    const std::filesystem::path folder(QCoreApplication::applicationDirPath().toStdU16String());
+    const std::filesystem::path programFolder(QCoreApplication::applicationDirPath().toStdU16String());
 
 #ifdef _WIN32
     tavrel::WinRegistryApi registry;
 #else
     tavrel::RegFileStore registry(tavrel::defaultRegistryPath());
-    if (!tavrel::loadRegistryFile(registry))
+    if (!tavrel::loadRegistryFile(registry, messages))
         return 1;
 #endif
 
-    tavrel::ProgramState state(registry, folder);
-    if (!tavrel::Mainfrm::start(state))
+    tavrel::ProgramState state(registry, tavrel::PresetFile(tavrel::PresetFilePath(programFolder)));
+    if (!tavrel::Mainfrm::start(state, messages))
         return 0;
     return app.exec();
 }

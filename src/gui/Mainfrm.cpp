@@ -10,16 +10,15 @@
 #include <QTextDocument>
 #include <QSignalBlocker>
 
+#include "AnsiText.h"
+#include "ChildWindows.h"
+#include "MessageBoxes.h"
+#include "ProgramState.h"
+#include "Version.h"
+#include "driver/ApplyClocks.h"
 #include "driver/Detection.h"
 #include "driver/DriverLayout.h"
-#include "Warning.h"
-#include "MessageBoxes.h"
-#include "AnsiText.h"
-#include "ProgramState.h"
 #include "presets/PresetStore.h"
-#include "Presets.h"
-#include "registry/RegFileStore.h"
-#include "registry/regdecl.h"
 #include "ui_Mainfrm.h"
 
 namespace tavrel {
@@ -36,13 +35,15 @@ void centreOnScreen(QWidget* w)
 
 } // namespace
 
-Mainfrm::Mainfrm(ProgramState& state, QWidget* parent)
+Mainfrm::Mainfrm(ProgramState& state, MessageBoxes& messages, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , state_(state)
+    , messages_(messages)
     , ui(std::make_unique<Ui::Mainfrm>())
 {
     ui->setupUi(this);
+    setWindowTitle(QString::fromLatin1(kMainCaption));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(size());
     setWindowIcon(QIcon(QStringLiteral(":/tavrel.png")));
@@ -64,17 +65,34 @@ Mainfrm::Mainfrm(ProgramState& state, QWidget* parent)
     connect(ui->Command3, &QPushButton::clicked, this, &Mainfrm::Command3_Click);
     connect(ui->Command4, &QPushButton::clicked, this, &Mainfrm::Command4_Click);
     connect(ui->Command5, &QPushButton::clicked, this, &Mainfrm::Command5_Click);
-    connect(ui->Option1, &QRadioButton::clicked, this, &Mainfrm::Option1_Click);
-    connect(ui->Option2, &QRadioButton::clicked, this, &Mainfrm::Option2_Click);
-    connect(ui->Option3, &QRadioButton::clicked, this, &Mainfrm::Option3_Click);
-    connect(ui->Option4, &QRadioButton::clicked, this, &Mainfrm::Option4_Click);
+    connectOption(ui->Option1, &Mainfrm::Option1_Click);
+    connectOption(ui->Option2, &Mainfrm::Option2_Click);
+    connectOption(ui->Option3, &Mainfrm::Option3_Click);
+    connectOption(ui->Option4, &Mainfrm::Option4_Click);
+}
+
+void Mainfrm::connectOption(QRadioButton* option, void (Mainfrm::*handler)())
+{
+    // Choosing an option by mouse, keyboard or an assistive technology's
+    // toggle action checks it; a click on the option already chosen checks
+    // nothing but chooses that preset again. Every click path starts with
+    // pressed, which tells the two apart.
+    connect(option, &QRadioButton::pressed, this, [this, option] { optionWasChecked_ = option->isChecked(); });
+    connect(option, &QRadioButton::toggled, this, [this, handler](bool checked) {
+        if (checked)
+            (this->*handler)();
+    });
+    connect(option, &QRadioButton::clicked, this, [this, handler] {
+        if (optionWasChecked_)
+            (this->*handler)();
+    });
 }
 
 Mainfrm::~Mainfrm() = default;
 
-Mainfrm* Mainfrm::start(ProgramState& state)
+Mainfrm* Mainfrm::start(ProgramState& state, MessageBoxes& messages)
 {
-    auto* w = new Mainfrm(state);
+    auto* w = new Mainfrm(state, messages);
     if (!w->Form_Load()) {
         delete w;
         return nullptr;
@@ -95,7 +113,7 @@ bool Mainfrm::Form_Load()
 
     switch (ScanDisplayKeys(state_)) {
     case ScanOutcome::NoAdapter:
-        showMessage(state_, nullptr, QString::fromStdString(kNoAdapterMessage));
+        messages_.show(nullptr, QString::fromStdString(kNoAdapterMessage));
         return false;
     case ScanOutcome::SeveralAdapters:
         openAdapterChoice();
@@ -109,25 +127,26 @@ bool Mainfrm::Form_Load()
 
 void Mainfrm::loadPresets()
 {
-    if (ProbePresetFile(state_.appFolder, state_.presetFileFaults) == PresetFileState::Missing) {
+    if (ProbePresetFile(state_.presetFile) == PresetFileState::Missing) {
         const ClockPresetTable defaults = startDefaultPresets();
         state_.PresetTable[0] = defaults[0];
-        setSliderValue(ui->Slider1, 330);
-        setSliderValue(ui->Slider2, 120);
+        setSliderValue(ui->Slider1, defaults[0].MemoryClock.toInt32().value_or(0));
+        setSliderValue(ui->Slider2, defaults[0].CoreClock.toInt32().value_or(0));
         for (std::size_t i = 1; i < defaults.size(); ++i)
             state_.PresetTable[i] = defaults[i];
-    } else {
-        ReadPresetFile(state_.appFolder, state_.PresetTable, state_.presetFileFaults);
+    } else if (const FileError error = ReadPresetFile(state_.presetFile, state_.PresetTable)) {
+        // The program goes on without the presets, but says why they are missing.
+        messages_.show(nullptr, QStringLiteral("The presets could not be read; the preset buttons stay empty.\n\n")
+                                    + QString::fromStdString(error.message()));
     }
-    for (int entry = 1; entry <= 4; ++entry)
-        setOptionCaption(entry, state_.PresetTable[static_cast<std::size_t>(entry - 1)].Name);
+    showPresetNames();
 }
 
-void Mainfrm::setOptionCaption(int entry, const std::string& name)
+void Mainfrm::showPresetNames()
 {
     QRadioButton* options[] = {ui->Option1, ui->Option2, ui->Option3, ui->Option4};
-    if (entry >= 1 && entry <= 4)
-        options[entry - 1]->setText(captionText(name));
+    for (std::size_t i = 0; i < 4; ++i)
+        options[i]->setText(captionText(state_.PresetTable[i].Name));
 }
 
 void Mainfrm::showAdapter()
@@ -159,7 +178,8 @@ void Mainfrm::openAdapterChoice()
     // window appears beside it. Only detection opens it, once per run.
     if (warning_)
         return;
-    warning_ = new Warning(state_, this);
+    // The main window must show the adapter its "OK" writes to.
+    warning_ = createAdapterChoice(state_, this, [this] { showAdapter(); });
     warning_->show();
 }
 
@@ -212,59 +232,15 @@ void Mainfrm::Text2_Change()
     ui->Command1->setEnabled(true);
 }
 
-bool Mainfrm::writeClock(const std::string& key, const char* what, const std::string& valueName, double value)
-{
-    const std::int32_t status = SetKeyValue(state_, key, valueName, LooseValue(value), kRegDword);
-    QString reason;
-    if (status != kStatusSuccess) {
-        reason = QString::fromUtf8(registryStatusText(status));
-        if (auto* store = dynamic_cast<RegFileStore*>(&state_.registry); store && store->lastWriteError())
-            reason += QLatin1Char(' ') + QString::fromStdString(store->lastWriteError().message());
-    } else {
-        // Read it back: only what the registry now holds counts as written.
-        QueryValue(state_, key, valueName);
-        const auto expected = LooseValue(value).toInt32();
-        if (state_.QueryValueStatus != kStatusSuccess)
-            reason = QStringLiteral("reading it back failed: ")
-                     + QString::fromUtf8(registryStatusText(state_.QueryValueStatus));
-        else if (!state_.QueryValueResult.isInt32() || state_.QueryValueResult.toInt32() != expected)
-            reason = QStringLiteral("it reads back as %1 instead of %2")
-                         .arg(fromAnsi(state_.QueryValueResult.toText()))
-                         .arg(expected.value_or(0));
-    }
-    if (reason.isEmpty())
-        return true;
-    showMessage(state_, this,
-                QStringLiteral("The %1 (%2) could not be written under HKEY_LOCAL_MACHINE\\%3: %4")
-                    .arg(QString::fromLatin1(what), QString::fromStdString(valueName), fromAnsi(key), reason));
-    return false;
-}
-
 void Mainfrm::Command1_Click()
 {
-    const std::string key = driverSettingsPath(state_.AdapterKey);
-    const std::string memText = toAnsi(ui->Text1->text());
-    const std::string coreText = toAnsi(ui->Text2->text());
-
-    // Refuse what would otherwise be written as 0 or wrap around.
-    const struct {
-        const char* what;
-        const std::string& text;
-    } boxes[] = {{"memory clock", memText}, {"core clock", coreText}};
-    for (const auto& box : boxes) {
-        if (!hasLenientNumber(box.text) || !roundHalfEvenToInt32(readLenient(box.text))) {
-            showMessage(state_, this,
-                        QStringLiteral("The %1 \"%2\" is not a clock number. Nothing was written.")
-                            .arg(QString::fromLatin1(box.what), fromAnsi(box.text)));
-            return;
-        }
-    }
-
-    if (!writeClock(key, "memory clock", kMemClock, readLenient(memText)))
-        return;
-    if (!writeClock(key, "core clock", kGrfxClock, readLenient(coreText)))
-        return;
-    ui->Command1->setEnabled(false);
+    const ApplyOutcome outcome
+        = ApplyClocks(state_, state_.AdapterKey, toAnsi(ui->Text1->text()), toAnsi(ui->Text2->text()));
+    if (!outcome.message.empty())
+        messages_.show(this, QString::fromStdString(outcome.message));
+    // After a failure "OK" stays enabled, to try again.
+    if (outcome.written)
+        ui->Command1->setEnabled(false);
 }
 
 void Mainfrm::Command2_Click() { close(); }
@@ -291,8 +267,7 @@ void Mainfrm::Command5_Click()
     // Modeless and only one: a second press brings the open editor forward
     // as it is, without loading it again.
     if (!presets_) {
-        presets_ = new Presets(state_, this);
-        presets_->Form_Load();
+        presets_ = createPresetEditor(state_, messages_, this, [this] { showPresetNames(); });
         centreOnScreen(presets_);
         presets_->show();
         return;

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QLineEdit;
+class QRadioButton;
 class QSlider;
 
 namespace Ui {
@@ -17,34 +18,32 @@ namespace tavrel {
 
 struct ProgramState;
 struct ClockReading;
-class Presets;
-class Warning;
+class MessageBoxes;
 
 // The main window: the driver's Info, the two clocks on sliders and in text
-// boxes, the preset buttons, and "OK", "Reset", "Defaults", "Close".
+// boxes, the preset buttons, and "OK", "Reset", "Defaults", "Close". It shows
+// what the core reads and decides; "OK" itself is ApplyClocks.
 class Mainfrm : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Mainfrm(ProgramState& state, QWidget* parent = nullptr);
+    Mainfrm(ProgramState& state, MessageBoxes& messages, QWidget* parent = nullptr);
     ~Mainfrm() override;
 
     // Creates the window, runs its load sequence and shows it. Returns
     // nullptr when the program must end instead (no adapter found).
-    static Mainfrm* start(ProgramState& state);
+    static Mainfrm* start(ProgramState& state, MessageBoxes& messages);
 
     // The load sequence; false when no adapter was found and the message
     // has been shown. The window is not shown by it.
     bool Form_Load();
 
-    // Used by the preset editor after it stored the table.
-    void setOptionCaption(int entry, const std::string& name);
+    // The option buttons take the names of the preset table.
+    void showPresetNames();
 
     // Shows the Info and the clocks of the adapter now in AdapterKey, so
     // that what "OK" writes and what the window shows belong together.
     void showAdapter();
-
-    ProgramState& state() { return state_; }
 
     // Handlers, connected in the constructor.
     void Slider1_Scroll();
@@ -66,6 +65,8 @@ public:
 private:
     void loadPresets();
     void openAdapterChoice();
+    // A choice of option runs its handler once, however it is made.
+    void connectOption(QRadioButton* option, void (Mainfrm::*handler)());
     void applyClocks(const ClockReading& core, const ClockReading& memory);
     void applyPreset(int entry);
     // Puts a number on a slider as the program does: no Scroll or Click
@@ -73,12 +74,13 @@ private:
     static void setSliderValue(QSlider* slider, std::int32_t value);
     // Sets a clock box; its change handler runs even when the text is the same.
     void setClockText(QLineEdit* box, const QString& text);
-    bool writeClock(const std::string& key, const char* what, const std::string& valueName, double value);
 
     ProgramState& state_;
+    MessageBoxes& messages_;
     std::unique_ptr<Ui::Mainfrm> ui;
-    QPointer<Presets> presets_;
-    QPointer<Warning> warning_;
+    QPointer<QWidget> presets_;
+    QPointer<QWidget> warning_;
+    bool optionWasChecked_ = false;
 };
 
 } // namespace tavrel

@@ -1,15 +1,14 @@
 #include "Presets.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 #include <QSignalBlocker>
 #include <QValidator>
 
-#include "Mainfrm.h"
-#include "MessageBoxes.h"
 #include "AnsiText.h"
+#include "ChildWindows.h"
+#include "MessageBoxes.h"
 #include "ProgramState.h"
 #include "presets/PresetStore.h"
 #include "ui_Presets.h"
@@ -42,12 +41,12 @@ public:
 
 } // namespace
 
-Presets::Presets(ProgramState& state, Mainfrm* main)
+Presets::Presets(ProgramState& state, MessageBoxes& messages)
     : QWidget(nullptr,
         Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
             | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , state_(state)
-    , main_(main)
+    , messages_(messages)
     , ui(std::make_unique<Ui::Presets>())
 {
     ui->setupUi(this);
@@ -107,14 +106,15 @@ void Presets::setSliderValue(QSlider* slider, std::int32_t value)
 void Presets::Form_Load()
 {
     ClockPresetTable& table = state_.PresetTable;
-    if (ProbePresetFile(state_) == PresetFileState::Missing) {
+    if (ProbePresetFile(state_.presetFile) == PresetFileState::Missing) {
         table = editorDefaultPresets();
         // A file that cannot be created here is reported by "OK", which
         // writes it again.
-        WritePresetFile(state_);
+        WritePresetFile(state_.presetFile, table);
         for (int i = 0; i < 4; ++i) {
-            setSliderValue(entry(i).memorySlider, 300);
-            setSliderValue(entry(i).coreSlider, 120);
+            const ClockPreset& preset = table[static_cast<std::size_t>(i)];
+            setSliderValue(entry(i).memorySlider, preset.MemoryClock.toInt32().value_or(0));
+            setSliderValue(entry(i).coreSlider, preset.CoreClock.toInt32().value_or(0));
         }
         for (int i = 0; i < 4; ++i)
             entry(i).name->setText(fromAnsi(table[static_cast<std::size_t>(i)].Name));
@@ -127,7 +127,7 @@ void Presets::Form_Load()
     }
 
     // An unreadable file leaves the table as it was, and that is shown.
-    ReadPresetFile(state_);
+    ReadPresetFile(state_.presetFile, table);
     for (int i = 0; i < 4; ++i)
         entry(i).name->setText(fromAnsi(table[static_cast<std::size_t>(i)].Name));
     for (int i = 0; i < 4; ++i) {
@@ -216,45 +216,39 @@ void Presets::Slider8_Scroll()
 
 void Presets::Command1_Click()
 {
-    ClockPresetTable& table = state_.PresetTable;
-    for (int i = 0; i < 4; ++i)
-        table[static_cast<std::size_t>(i)].Name = toAnsi(entry(i).name->text());
+    std::array<PresetEntryTexts, 4> texts;
     for (int i = 0; i < 4; ++i) {
-        if (entry(i).name->text().isEmpty())
-            table[static_cast<std::size_t>(i)].Name = "Preset " + std::to_string(i + 1);
+        const EntryControls c = entry(i);
+        texts[static_cast<std::size_t>(i)]
+            = {toAnsi(c.name->text()), toAnsi(c.memoryBox->text()), toAnsi(c.coreBox->text())};
     }
-
-    // The clocks are kept as the texts shown, except entry 4's core clock,
-    // which the file holds as a 16-bit number. A text that gives none keeps
-    // the number it had rather than a wrapped or zeroed one.
-    for (int i = 0; i < 4; ++i)
-        table[static_cast<std::size_t>(i)].MemoryClock = LooseValue(toAnsi(entry(i).memoryBox->text()));
-    for (int i = 0; i < 3; ++i)
-        table[static_cast<std::size_t>(i)].CoreClock = LooseValue(toAnsi(entry(i).coreBox->text()));
-    if (const auto n = LooseValue(toAnsi(ui->Text12->text())).toInt32();
-        n && *n >= std::numeric_limits<std::int16_t>::min() && *n <= std::numeric_limits<std::int16_t>::max())
-        table[3].CoreClock = LooseValue(static_cast<std::int16_t>(*n));
+    StorePresetEntries(state_.PresetTable, texts);
 
     // The store replaces the file whole or not at all, so a failure leaves
     // the previous presets on disk; the ones entered stay in use for this run.
-    if (const FileError error = WritePresetFile(state_)) {
-        showMessage(state_, this,
-            QStringLiteral("The presets could not be saved; the preset file keeps its previous "
-                           "presets. The new ones are used until Tavrel ends.\n\n")
-                + QString::fromStdString(error.message()));
+    if (const FileError error = WritePresetFile(state_.presetFile, state_.PresetTable)) {
+        messages_.show(this, QStringLiteral("The presets could not be saved; the preset file keeps its previous "
+                                            "presets. The new ones are used until Tavrel ends.\n\n")
+                                 + QString::fromStdString(error.message()));
     }
-
-    // The main window may have been closed while the editor stayed open.
-    if (main_) {
-        for (int i = 0; i < 4; ++i)
-            main_->setOptionCaption(i + 1, table[static_cast<std::size_t>(i)].Name);
-    }
+    emit presetsStored();
     close();
 }
 
 void Presets::Command2_Click()
 {
     close();
+}
+
+QWidget* createPresetEditor(ProgramState& state, MessageBoxes& messages, QWidget* receiver,
+                            std::function<void()> presetsStored)
+{
+    auto* w = new Presets(state, messages);
+    // The main window may be closed while the editor stays open; then there
+    // are no option buttons to rename.
+    QObject::connect(w, &Presets::presetsStored, receiver, std::move(presetsStored));
+    w->Form_Load();
+    return w;
 }
 
 } // namespace tavrel

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 
-#include <QPointer>
 #include <QWidget>
 
 class QLineEdit;
@@ -16,7 +15,7 @@ class Presets;
 namespace tavrel {
 
 struct ProgramState;
-class Mainfrm;
+class MessageBoxes;
 
 // The preset editor: four frames, each with a name and the two clocks of one
 // preset on sliders. It loads the presets when it opens and stores them only
@@ -27,7 +26,7 @@ class Presets : public QWidget {
     Q_OBJECT
 
 public:
-    Presets(ProgramState& state, Mainfrm* main);
+    Presets(ProgramState& state, MessageBoxes& messages);
     ~Presets() override;
 
     // Loads the table (creating the file with the editor's defaults when
@@ -55,6 +54,10 @@ public:
     void Command1_Click();
     void Command2_Click();
 
+signals:
+    // "OK" stored the presets (whether or not the file could be written).
+    void presetsStored();
+
 private:
     struct EntryControls {
         QLineEdit* name;
@@ -68,7 +71,7 @@ private:
     static void setSliderValue(QSlider* slider, std::int32_t value);
 
     ProgramState& state_;
-    QPointer<Mainfrm> main_;
+    MessageBoxes& messages_;
     std::unique_ptr<Ui::Presets> ui;
 };
 

@@ -5,6 +5,8 @@
 #include <QIcon>
 #include <QString>
 
+#include "Version.h"
+
 // Q_INIT_RESOURCE declares the registration function in the enclosing scope, so it
 // has to be used outside the namespace.
 static void initTavrelResources()
@@ -22,7 +24,7 @@ void initResources()
 void setApplicationMetadata()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Tavrel"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.00"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(tavrel::kVersionText));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/tavrel.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("tavrel"));
 }

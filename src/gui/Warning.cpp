@@ -3,19 +3,17 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "ChildWindows.h"
 #include "driver/Detection.h"
 #include "driver/DriverLayout.h"
-#include "Mainfrm.h"
-#include "ProgramState.h"
 #include "ui_Warning.h"
 
 namespace tavrel {
 
-Warning::Warning(ProgramState& state, Mainfrm* mainWindow)
+Warning::Warning(DriverState& state)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , state_(state)
-    , main_(mainWindow)
     , ui(std::make_unique<Ui::Warning>())
     , AdapterChoice(kCardGeForce)
 {
@@ -27,8 +25,10 @@ Warning::Warning(ProgramState& state, Mainfrm* mainWindow)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 
-    connect(ui->Option1, &QRadioButton::clicked, this, &Warning::Option1_Click);
-    connect(ui->Option2, &QRadioButton::clicked, this, &Warning::Option2_Click);
+    // toggled, not clicked: an assistive technology's toggle action chooses
+    // an option without a click.
+    connect(ui->Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
+    connect(ui->Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
     connect(ui->Command1, &QPushButton::clicked, this, &Warning::Command1_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &Warning::Command2_Click);
 }
@@ -41,12 +41,18 @@ void Warning::Option2_Click() { AdapterChoice = kCardTNT2Ultra; }
 
 void Warning::Command1_Click()
 {
-    // The main window must show the adapter its "OK" writes to.
-    if (ApplyAdapterChoice(state_, AdapterChoice) && main_)
-        main_->showAdapter();
+    if (ApplyAdapterChoice(state_, AdapterChoice))
+        emit adapterChanged();
     close();
 }
 
 void Warning::Command2_Click() { close(); }
+
+QWidget* createAdapterChoice(DriverState& state, QWidget* receiver, std::function<void()> adapterChanged)
+{
+    auto* w = new Warning(state);
+    QObject::connect(w, &Warning::adapterChanged, receiver, std::move(adapterChanged));
+    return w;
+}
 
 } // namespace tavrel

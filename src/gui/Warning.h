@@ -3,7 +3,6 @@
 #include <memory>
 #include <string>
 
-#include <QPointer>
 #include <QWidget>
 
 namespace Ui {
@@ -12,16 +11,16 @@ class Warning;
 
 namespace tavrel {
 
-struct ProgramState;
-class Mainfrm;
+struct DriverState;
 
-// Asks which adapter to use when detection recognised several: "GeForce"
-// or "TNT 2 Ultra". Modeless; it destroys itself when closed.
+// The adapter choice: asks which adapter to use when detection recognised
+// several, "GeForce" or "TNT 2 Ultra". Modeless; it destroys itself when
+// closed.
 class Warning : public QWidget {
     Q_OBJECT
 
 public:
-    Warning(ProgramState& state, Mainfrm* mainWindow);
+    explicit Warning(DriverState& state);
     ~Warning() override;
 
     const std::string& adapterChoice() const { return AdapterChoice; }
@@ -31,9 +30,12 @@ public:
     void Command1_Click();
     void Command2_Click();
 
+signals:
+    // "OK" moved AdapterKey to another adapter.
+    void adapterChanged();
+
 private:
-    ProgramState& state_;
-    QPointer<Mainfrm> main_;
+    DriverState& state_;
     std::unique_ptr<Ui::Warning> ui;
     std::string AdapterChoice;
 };

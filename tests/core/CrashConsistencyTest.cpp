@@ -202,9 +202,9 @@ std::string registryFile()
 TEST(CrashConsistency, PresetFileIsWholeAfterAKillAtAnyPoint)
 {
     KillDir dir;
-    ASSERT_FALSE(WritePresetFile(dir.path(), presetVersion(0)));
-    const Saver saver { [] {}, [&](unsigned i) { WritePresetFile(dir.path(), presetVersion(i)); } };
-    const Outcome out = killWhileSaving(PresetFilePath(dir.path()), saver);
+    ASSERT_FALSE(WritePresetFile(test::presetFileIn(dir.path()), presetVersion(0)));
+    const Saver saver { [] {}, [&](unsigned i) { WritePresetFile(test::presetFileIn(dir.path()), presetVersion(i)); } };
+    const Outcome out = killWhileSaving(dir.path() / "TAVRL.CFG", saver);
     expectWholeVersions(out, renderPresetFile(presetVersion(0)), renderPresetFile(presetVersion(1)));
 }
 
@@ -221,7 +221,7 @@ TEST(CrashConsistency, RegistryFileIsWholeAfterAKillAtAnyPoint)
                            store = std::make_unique<RegFileStore>(file);
                            if (!store->load())
                                throw std::runtime_error(store->loadError().message());
-                           state = std::make_unique<ProgramState>(*store, dir.path());
+                           state = std::make_unique<ProgramState>(*store, test::presetFileIn(dir.path()));
                        },
         [&](unsigned i) {
             SetKeyValue(*state, driverSettingsPath("0000"), kMemClock, LooseValue(std::int32_t(i % 2 ? 350 : 300)),

@@ -71,7 +71,7 @@ TEST(DetectionEndToEnd, ReadsTheDriverKeysAndWritesTheClocksAsDwords)
         for (const auto& [key, name, value] : c.values)
             ASSERT_EQ(putRaw(registry.api(), DriverSettingsRoot + key, name, value), kStatusSuccess) << key << name;
 
-        ProgramState state(registry.api(), {});
+        DriverState state(registry.api());
         ASSERT_EQ(ScanDisplayKeys(state), c.outcome);
         ASSERT_EQ(state.AdapterKey, c.adapterKey);
         EXPECT_EQ(ShowDriverInfo(state),

@@ -141,14 +141,14 @@ ClockPresetTable savedTable()
 std::vector<Operation> presetOperations()
 {
     const std::string oldBytes = renderPresetFile(startDefaultPresets());
-    auto makeFile = [oldBytes](const fs::path& dir) { test::writeBytes(PresetFilePath(dir), oldBytes); };
+    auto makeFile = [oldBytes](const fs::path& dir) { test::writeBytes(dir / "TAVRL.CFG", oldBytes); };
 
     return {
         { "read the preset file", { FileStep::Open, FileStep::Read },
             [](const fs::path& dir, const FaultHook& hook, const Settled& settled) {
                 settled();
                 ClockPresetTable table = editorDefaultPresets();
-                const FileError err = ReadPresetFile(dir, table, hook);
+                const FileError err = ReadPresetFile(test::presetFileIn(dir, hook), table);
                 // A failed read leaves the table as it was; a read fills it.
                 EXPECT_EQ(table, err ? editorDefaultPresets() : startDefaultPresets());
                 return err ? err.message() : std::string();
@@ -157,26 +157,26 @@ std::vector<Operation> presetOperations()
         { "save over the preset file", { FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename },
             [](const fs::path& dir, const FaultHook& hook, const Settled& settled) {
                 settled();
-                const FileError err = WritePresetFile(dir, savedTable(), hook);
+                const FileError err = WritePresetFile(test::presetFileIn(dir, hook), savedTable());
                 return err ? err.message() : std::string();
             },
             makeFile,
             [oldBytes](const fs::path& dir, bool failed) {
-                EXPECT_EQ(test::readBytes(PresetFilePath(dir)), failed ? oldBytes : renderPresetFile(savedTable()));
+                EXPECT_EQ(test::readBytes(dir / "TAVRL.CFG"), failed ? oldBytes : renderPresetFile(savedTable()));
                 // A failed save leaves nothing that stops the next one.
                 if (failed) {
-                    EXPECT_FALSE(WritePresetFile(dir, savedTable()));
+                    EXPECT_FALSE(WritePresetFile(test::presetFileIn(dir), savedTable()));
                 }
             } },
         { "create the preset file", { FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename },
             [](const fs::path& dir, const FaultHook& hook, const Settled& settled) {
                 settled();
-                const FileError err = WritePresetFile(dir, editorDefaultPresets(), hook);
+                const FileError err = WritePresetFile(test::presetFileIn(dir, hook), editorDefaultPresets());
                 return err ? err.message() : std::string();
             },
             [](const fs::path&) {},
             [](const fs::path& dir, bool failed) {
-                EXPECT_EQ(ProbePresetFile(dir), failed ? PresetFileState::Missing : PresetFileState::Present);
+                EXPECT_EQ(ProbePresetFile(test::presetFileIn(dir)), failed ? PresetFileState::Missing : PresetFileState::Present);
             } },
     };
 }
@@ -206,7 +206,7 @@ struct ArmedStore {
         : store(registryIn(dir),
             [this, hook](
                 FileStep step, const fs::path& path) { return armed ? hook(step, path) : std::error_code {}; })
-        , state(store, dir)
+        , state(store, test::presetFileIn(dir))
     {
         EXPECT_TRUE(store.load()) << store.loadError().message();
     }
@@ -224,7 +224,7 @@ LooseValue readBack(const fs::path& dir, const std::string& name)
 {
     RegFileStore store(registryIn(dir));
     EXPECT_TRUE(store.load());
-    ProgramState state(store, dir);
+    ProgramState state(store, test::presetFileIn(dir));
     QueryValue(state, driverSettingsPath("0000"), name);
     return state.QueryValueResult;
 }
@@ -271,7 +271,7 @@ std::vector<Operation> registryOperations()
                 if (store.load())
                     return std::string();
                 // A file that could not be read is never written, and every call says so.
-                ProgramState state(store, dir);
+                ProgramState state(store, test::presetFileIn(dir));
                 EXPECT_EQ(SetKeyValue(state, driverSettingsPath("0000"), kMemClock, LooseValue(std::int32_t { 350 }),
                               kRegDword),
                     kStatusBadDb);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "presets/PresetStore.h"
+#include "support/RegistryFixture.h"
 #include "support/TempDir.h"
 
 using namespace tavrel;
@@ -59,10 +60,10 @@ TEST(PresetStore, WorkedExamplesAreWrittenByteForByteAndReadBack)
     for (const auto& [table, bytes] :
         { std::pair { editorDefaultPresets(), example1 }, { editorTextTable(), example2 } }) {
         TempDir dir;
-        ASSERT_FALSE(WritePresetFile(dir.path(), table));
+        ASSERT_FALSE(WritePresetFile(test::presetFileIn(dir.path()), table));
         EXPECT_EQ(test::readBytes(dir / "TAVRL.CFG"), bytes);
         ClockPresetTable back = initialPresetTable();
-        ASSERT_FALSE(ReadPresetFile(dir.path(), back));
+        ASSERT_FALSE(ReadPresetFile(test::presetFileIn(dir.path()), back));
         EXPECT_EQ(back, table);
     }
     EXPECT_EQ(renderPresetFile(startDefaultPresets()),
@@ -156,19 +157,22 @@ TEST(PresetStore, OnlyAnAbsentFileIsMissing)
             test::writeBytes(dir / "TAVRL.CFG", example1);
         if (c.make == "folder")
             fs::create_directory(dir / "TAVRL.CFG");
-        EXPECT_EQ(ProbePresetFile(dir.path(), c.faults), c.state);
+        EXPECT_EQ(ProbePresetFile(test::presetFileIn(dir.path(), c.faults)), c.state);
         ClockPresetTable t = oldTable();
-        EXPECT_EQ(ReadPresetFile(dir.path(), t, c.faults).path, PresetFilePath(dir.path()));
+        EXPECT_EQ(ReadPresetFile(test::presetFileIn(dir.path(), c.faults), t).path, dir.path() / "TAVRL.CFG");
         EXPECT_EQ(t, oldTable());
     }
 
-    // A folder that cannot exist is no reason for defaults, and cannot be written.
+    // A folder that cannot exist is no reason for defaults, and cannot be
+    // written; a folder not made yet is made by the first save.
     TempDir dir;
     test::writeBytes(dir / "file", "x");
-    EXPECT_EQ(ProbePresetFile(dir / "file"), PresetFileState::Present);
-    EXPECT_EQ(ProbePresetFile(dir / "gone"), PresetFileState::Present);
-    const FileError err = WritePresetFile(dir / "file", editorDefaultPresets());
-    EXPECT_EQ(err.path, PresetFilePath(dir / "file"));
-    EXPECT_NE(err.message().find(PresetFilePath(dir / "file").string()), std::string::npos) << err.message();
+    EXPECT_EQ(ProbePresetFile(test::presetFileIn(dir / "file")), PresetFileState::Present);
+    EXPECT_EQ(ProbePresetFile(test::presetFileIn(dir / "gone")), PresetFileState::Missing);
+    const FileError err = WritePresetFile(test::presetFileIn(dir / "file"), editorDefaultPresets());
+    EXPECT_EQ(err.path, dir / "file" / "TAVRL.CFG");
+    EXPECT_NE(err.message().find((dir / "file" / "TAVRL.CFG").string()), std::string::npos) << err.message();
+    EXPECT_FALSE(WritePresetFile(test::presetFileIn(dir / "gone" / "deeper"), editorDefaultPresets()));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "gone" / "deeper" / "TAVRL.CFG"));
     EXPECT_EQ(test::readBytes(dir / "file"), "x");
 }

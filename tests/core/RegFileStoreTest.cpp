@@ -17,6 +17,7 @@
 #include "core/RegistryContract.h"
 #include "registry/RegFileStore.h"
 #include "registry/regdecl.h"
+#include "support/RegistryFixture.h"
 #include "support/TempDir.h"
 
 using namespace tavrel;
@@ -310,7 +311,7 @@ TEST(RegFileStore, FailedWriteLeavesFileAndStoreAsTheyWere)
         auto store = loaded(file, [&](FileStep step, const fs::path&) {
             return failing && step == c.step ? std::make_error_code(c.reason) : std::error_code {};
         });
-        ProgramState state(*store, dir.path());
+        ProgramState state(*store, test::presetFileIn(dir.path()));
         EXPECT_EQ(SetKeyValue(state, kDefault, "MemClock", LooseValue(std::int32_t { 350 }), kRegDword), c.status);
         RegHandle h = 0;
         EXPECT_EQ(store->RegCreateKeyExA(

@@ -117,7 +117,7 @@ TEST_F(RegeditInterchange, ExportLoadsInStoreThenStoreWrites)
         dir_ / "exported.reg", dir_ / "rewritten.reg", std::filesystem::copy_options::overwrite_existing);
     RegFileStore store(dir_ / "rewritten.reg");
     ASSERT_TRUE(store.load()) << store.loadError().message();
-    ProgramState state(store, dir_);
+    ProgramState state(store, PresetFile({}));
     // The apply step's writes, a text that needs escaping, and a new key.
     EXPECT_EQ(SetKeyValue(state, kRoot, "MemClock", LooseValue(301.5), kRegDword), kStatusSuccess);
     EXPECT_EQ(SetKeyValue(state, fullPath("DEFAULT"), "GrfxClock", LooseValue(140), kRegDword), kStatusSuccess);

@@ -111,7 +111,7 @@ void runRegistryLayerContract(const RegistryFactory& makeRegistry)
     for (const ReadCase& c : kReads) {
         SCOPED_TRACE(c.name);
         auto api = makeRegistry();
-        ProgramState state(*api, {});
+        ProgramState state(*api, PresetFile({}));
         const std::string key = kBase + "read " + c.name;
         ASSERT_EQ(putRaw(*api, key, "Other", {kRegDword, le32(1)}), kStatusSuccess);
         if (c.stored) {
@@ -128,7 +128,7 @@ void runRegistryLayerContract(const RegistryFactory& makeRegistry)
     for (const WriteCase& c : kWrites) {
         SCOPED_TRACE(c.name);
         auto api = makeRegistry();
-        ProgramState state(*api, {});
+        ProgramState state(*api, PresetFile({}));
         const std::string key = kBase + "write " + c.name;
         const StoredValue old{kRegDword, le32(111)};
         ASSERT_EQ(putRaw(*api, key, "MemClock", old), kStatusSuccess);

@@ -28,7 +28,7 @@ TEST(RegistryLayer, ReadsTheDisplayKeysOfTheSample)
 {
     RegFileStore store(test::samplePath("one-adapter.reg"));
     ASSERT_TRUE(store.load()) << store.loadError().message();
-    ProgramState state(store, {});
+    RegistryAccess state(store);
     const std::string adapter = "System\\CurrentControlSet\\Services\\Class\\Display\\0000";
     const struct {
         std::string key;

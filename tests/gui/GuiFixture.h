@@ -12,19 +12,25 @@
 #include <vector>
 
 #include "Mainfrm.h"
+#include "MessageBoxes.h"
 #include "support/RegistryFixture.h"
 
 namespace tavrel::test {
 
+struct Message {
+    std::string text;
+};
+
+// Message boxes answered at once and remembered.
+struct RecordedMessages : MessageBoxes {
+    void show(QWidget*, const QString& text) override { shown.push_back({text.toStdString()}); }
+    std::vector<Message> shown;
+};
+
 // A registry file and a program state whose message boxes are answered at
 // once and remembered.
 struct GuiFixture : RegistryFixture {
-    explicit GuiFixture(std::string_view regFileBytes) : RegistryFixture(regFileBytes)
-    {
-        state->messageHook = [this](const std::string& caption, const std::string& text) {
-            messages.push_back({caption, text});
-        };
-    }
+    explicit GuiFixture(std::string_view regFileBytes) : RegistryFixture(regFileBytes) {}
     ~GuiFixture()
     {
         delete main.data();
@@ -33,7 +39,7 @@ struct GuiFixture : RegistryFixture {
 
     Mainfrm* start()
     {
-        main = Mainfrm::start(*state);
+        main = Mainfrm::start(*state, recorded);
         return main;
     }
 
@@ -46,11 +52,8 @@ struct GuiFixture : RegistryFixture {
         return w;
     }
 
-    struct Message {
-        std::string caption;
-        std::string text;
-    };
-    std::vector<Message> messages;
+    RecordedMessages recorded;
+    std::vector<Message>& messages = recorded.shown;
     QPointer<Mainfrm> main;
 };
 

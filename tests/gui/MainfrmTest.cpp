@@ -18,7 +18,7 @@ namespace {
 LooseValue storedClock(GuiFixture& f, const std::string& name)
 {
     auto store = f.reopen();
-    ProgramState s(*store, f.dir.path());
+    ProgramState s(*store, presetFileIn(f.dir.path()));
     QueryValue(s, driverSettingsPath("0000"), name);
     return s.QueryValueResult;
 }
@@ -56,7 +56,7 @@ TEST(Mainfrm, FirstStartShowsTheCardAndCreatesNoFile)
         "Card type       : GeForceDDR\nDriver date     : 2-14-2000");
     EXPECT_EQ(clocks(f), "450/450 135/135");
     EXPECT_TRUE(f.child<QPushButton>("Command1")->isEnabled());
-    EXPECT_FALSE(std::filesystem::exists(PresetFilePath(f.dir.path())));
+    EXPECT_FALSE(std::filesystem::exists((f.dir / "TAVRL.CFG")));
     EXPECT_EQ(f.state->PresetTable[2].MemoryClock, LooseValue(std::int16_t { 330 }));
     EXPECT_TRUE(f.messages.empty());
 }
@@ -144,9 +144,8 @@ TEST(Mainfrm, FailedOrRefusedWritesAreReportedAndOkStaysEnabled)
         return step == FileStep::Rename ? std::make_error_code(std::errc::no_space_on_device) : std::error_code {};
     });
     ASSERT_TRUE(failing.load());
-    ProgramState state(failing, f.dir.path());
-    state.messageHook = f.state->messageHook;
-    f.main = Mainfrm::start(state);
+    ProgramState state(failing, presetFileIn(f.dir.path()));
+    f.main = Mainfrm::start(state, f.recorded);
     ASSERT_NE(f.main, nullptr);
     const std::string before = readBytes(f.regFile);
 
@@ -171,7 +170,6 @@ TEST(Mainfrm, NoAdapterEndsWithTheMessageAndShowsNoWindow)
     GuiFixture f(regedit4(displayKey(0, "NVIDIA", "GeForceDDR")));
     EXPECT_EQ(f.start(), nullptr);
     ASSERT_EQ(f.messages.size(), 1u);
-    EXPECT_EQ(f.messages[0].caption, "Tavrel");
     EXPECT_EQ(
         f.messages[0].text, "You don't seem to have a CL Geforce based card or you're not using Creative drivers");
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -184,11 +182,11 @@ TEST(Mainfrm, RefusedRegistryFileIsNamedAndLeftAlone)
     const auto file = dir / "registry.reg";
     writeBytes(file, "This is not a registry\r\n");
     RegFileStore store(file);
-    std::vector<std::string> shown;
-    EXPECT_FALSE(
-        loadRegistryFile(store, [&](const std::string&, const std::string& text) { shown.push_back(text); }));
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_NE(shown[0].find(file.string()), std::string::npos) << shown[0];
-    EXPECT_NE(shown[0].find("line 1"), std::string::npos) << shown[0];
+    RecordedMessages recorded;
+    EXPECT_FALSE(loadRegistryFile(store, recorded));
+    ASSERT_EQ(recorded.shown.size(), 1u);
+    const std::string& shown = recorded.shown[0].text;
+    EXPECT_NE(shown.find(file.string()), std::string::npos) << shown;
+    EXPECT_NE(shown.find("line 1"), std::string::npos) << shown;
     EXPECT_EQ(readBytes(file), "This is not a registry\r\n");
 }

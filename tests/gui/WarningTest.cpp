@@ -77,7 +77,7 @@ TEST(Warning, OpensBesideTheMainWindowAndTheChoiceSelectsTheAdapter)
         f.child<QLineEdit>("Text2")->setText("111");
         QTest::mouseClick(f.child<QPushButton>("Command1"), Qt::LeftButton);
         auto store = f.reopen();
-        ProgramState later(*store, f.dir.path());
+        ProgramState later(*store, presetFileIn(f.dir.path()));
         QueryValue(later, driverSettingsPath(c.key), kGrfxClock);
         EXPECT_EQ(later.QueryValueResult, LooseValue(std::int32_t{111}));
         EXPECT_TRUE(f.messages.empty());

@@ -33,7 +33,7 @@ RegistryFixture::RegistryFixture(std::string_view regFileBytes) : regFile(dir / 
 {
     writeBytes(regFile, regFileBytes);
     store = reopen();
-    state = std::make_unique<ProgramState>(*store, dir.path());
+    state = std::make_unique<ProgramState>(*store, presetFileIn(dir.path()));
 }
 
 std::unique_ptr<RegFileStore> RegistryFixture::reopen() const

@@ -5,10 +5,17 @@
 #include <string_view>
 
 #include "ProgramState.h"
+#include "presets/PresetStore.h"
 #include "registry/RegFileStore.h"
 #include "support/TempDir.h"
 
 namespace tavrel::test {
+
+// The preset file "TAVRL.CFG" in a folder.
+inline PresetFile presetFileIn(const std::filesystem::path& folder, FaultHook faults = {})
+{
+    return PresetFile(folder / "TAVRL.CFG", std::move(faults));
+}
 
 // A REGEDIT4 file body for the display keys: each line of `sections` is
 // written as is after the header, "\n" becoming CR LF.

@@ -5,7 +5,7 @@
 
 namespace tavrel {
 
-ScanOutcome ScanDisplayKeys(ProgramState& state)
+ScanOutcome ScanDisplayKeys(DriverState& state)
 {
     // All ten reads first; a value that cannot be read is recorded as empty.
     for (int i = 0; i < kDisplayKeyCount; ++i) {
@@ -38,7 +38,7 @@ ScanOutcome ScanDisplayKeys(ProgramState& state)
     return ScanOutcome::OneAdapter;
 }
 
-std::string ShowDriverInfo(ProgramState& state)
+std::string ShowDriverInfo(DriverState& state)
 {
     static const std::pair<const std::string*, const char*> lines[] = {
         {&kProviderName, "Manufacturer : "},
@@ -59,10 +59,13 @@ std::string ShowDriverInfo(ProgramState& state)
     return info;
 }
 
-CurrentClocks ReadCurrentClocks(ProgramState& state)
+CurrentClocks ReadCurrentClocks(DriverState& state)
 {
     const std::string key = driverSettingsPath(state.AdapterKey);
     CurrentClocks clocks;
+    // The start clocks belong to the adapter read now, also when the choice
+    // of adapter moves from one card to another.
+    state.StartGrfxClock = 0;
 
     // Only a successful read gives a clock; anything else (missing value,
     // missing key, another type) would leave an unrelated earlier result
@@ -95,7 +98,7 @@ CurrentClocks ReadCurrentClocks(ProgramState& state)
     return clocks;
 }
 
-bool ApplyAdapterChoice(ProgramState& state, const std::string& adapterChoice)
+bool ApplyAdapterChoice(DriverState& state, const std::string& adapterChoice)
 {
     const std::string before = state.AdapterKey;
     for (int i = 0; i < kDisplayKeyCount; ++i) {

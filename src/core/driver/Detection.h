@@ -1,12 +1,30 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "ProgramState.h"
+#include "registry/regdecl.h"
+#include "values/LooseValue.h"
 
+// Finding the Creative adapter among the display keys, describing it, and
+// reading its clocks.
 namespace tavrel {
+
+// The registry and what detection found in it; index i of the arrays
+// belongs to display key "000i".
+struct DriverState : RegistryAccess {
+    using RegistryAccess::RegistryAccess;
+
+    std::array<LooseValue, 5> ProviderNames;
+    std::array<LooseValue, 5> InfSections;
+    std::array<std::string, 5> CardTypes;
+    std::uint8_t AdapterCount = 0;
+    std::string AdapterKey;
+    LooseValue StartMemClock;
+    std::int32_t StartGrfxClock = 0;
+};
 
 inline const std::string kNoAdapterMessage =
     "You don't seem to have a CL Geforce based card or you're not using Creative drivers";
@@ -19,10 +37,10 @@ enum class ScanOutcome {
 
 // Reads ProviderName and InfSection of the five display keys, recognises
 // the card types, counts them and sets AdapterKey to the highest one.
-ScanOutcome ScanDisplayKeys(ProgramState& state);
+ScanOutcome ScanDisplayKeys(DriverState& state);
 
 // The four Info lines of the adapter key, each ending in CR LF.
-std::string ShowDriverInfo(ProgramState& state);
+std::string ShowDriverInfo(DriverState& state);
 
 // What one clock's text box and slider receive, in that order.
 struct ClockReading {
@@ -37,13 +55,15 @@ struct CurrentClocks {
 
 // Reads GrfxClock and MemClock of the adapter's DEFAULT key, sets
 // StartGrfxClock and StartMemClock, and returns what the controls show. A
-// missing value, or one that cannot be read at all, gives the defaults.
-CurrentClocks ReadCurrentClocks(ProgramState& state);
+// missing value, or one that cannot be read at all, gives the defaults; a
+// core clock that is no number gives a start clock of 0, whichever adapter
+// was read before.
+CurrentClocks ReadCurrentClocks(DriverState& state);
 
 // The adapter choice: every display key whose provider is "Creative Labs"
 // and whose InfSection is recognised as the chosen card type gets that card
 // type, and the highest such key becomes AdapterKey. Returns true when
 // AdapterKey changed.
-bool ApplyAdapterChoice(ProgramState& state, const std::string& adapterChoice);
+bool ApplyAdapterChoice(DriverState& state, const std::string& adapterChoice);
 
 } // namespace tavrel

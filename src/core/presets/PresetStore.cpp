@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <limits>
 #include <optional>
 
 #include "values/LooseValue.h"
-#include "ProgramState.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -156,8 +156,14 @@ ClockPresetTable defaults(std::int16_t memoryClock, std::int16_t coreClock)
 {
     ClockPresetTable t;
     for (std::size_t i = 0; i < t.size(); ++i)
-        t[i] = { "Preset " + std::to_string(i + 1), LooseValue(memoryClock), LooseValue(coreClock) };
+        t[i] = { defaultPresetName(i), LooseValue(memoryClock), LooseValue(coreClock) };
     return t;
+}
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
 }
 
 std::error_code openAndClose(const fs::path& path)
@@ -179,53 +185,57 @@ std::error_code openAndClose(const fs::path& path)
 
 } // namespace
 
-fs::path PresetFilePath(const fs::path& appFolder)
+fs::path PresetFilePath(const fs::path& programFolder)
 {
-    return appFolder / "TAVRL.CFG";
+    const fs::path besideProgram = programFolder / "TAVRL.CFG";
+#ifdef _WIN32
+    return besideProgram;
+#else
+    std::error_code ec;
+    if (fs::symlink_status(besideProgram, ec).type() != fs::file_type::not_found && !ec)
+        return besideProgram;
+    // A relative XDG_CONFIG_HOME is to be ignored, as the base directory rules say.
+    fs::path config = environment("XDG_CONFIG_HOME");
+    if (!config.is_absolute()) {
+        const std::string home = environment("HOME");
+        if (home.empty())
+            return besideProgram;
+        config = fs::path(home) / ".config";
+    }
+    return config / "tavrel" / "TAVRL.CFG";
+#endif
 }
 
-PresetFileState ProbePresetFile(const fs::path& appFolder, const FaultHook& faults)
+PresetFileState ProbePresetFile(const PresetFile& file)
 {
-    const fs::path path = PresetFilePath(appFolder);
-    std::error_code ec = faults ? faults(FileStep::Open, path) : std::error_code {};
+    std::error_code ec = file.faults ? file.faults(FileStep::Open, file.path) : std::error_code {};
     if (!ec)
-        ec = openAndClose(path);
-    if (ec != std::errc::no_such_file_or_directory)
-        return PresetFileState::Present;
-    // A missing folder also reports "no such file"; it is no reason to fall
-    // back to defaults, since the file could not be written there either.
-    std::error_code dirError;
-    const bool folderExists = fs::is_directory(appFolder.empty() ? fs::path(".") : appFolder, dirError);
-    return folderExists ? PresetFileState::Missing : PresetFileState::Present;
+        ec = openAndClose(file.path);
+    return ec == std::errc::no_such_file_or_directory ? PresetFileState::Missing : PresetFileState::Present;
 }
 
-FileError ReadPresetFile(const fs::path& appFolder, ClockPresetTable& table, const FaultHook& faults)
+FileError ReadPresetFile(const PresetFile& file, ClockPresetTable& table)
 {
     std::string bytes;
-    FileError err = readWholeFile(PresetFilePath(appFolder), bytes, faults);
+    FileError err = readWholeFile(file.path, bytes, file.faults);
     if (!err)
         parsePresetFile(bytes, table);
     return err;
 }
 
-FileError WritePresetFile(const fs::path& appFolder, const ClockPresetTable& table, const FaultHook& faults)
+FileError WritePresetFile(const PresetFile& file, const ClockPresetTable& table)
 {
-    return writeFileAtomically(PresetFilePath(appFolder), renderPresetFile(table), faults);
+    // The folder under ~/.config is made on the first save; an error here
+    // shows again, with its reason, when the file cannot be created.
+    std::error_code ignored;
+    if (file.path.has_parent_path())
+        fs::create_directories(file.path.parent_path(), ignored);
+    return writeFileAtomically(file.path, renderPresetFile(table), file.faults);
 }
 
-PresetFileState ProbePresetFile(const ProgramState& state)
+std::string defaultPresetName(std::size_t index)
 {
-    return ProbePresetFile(state.appFolder, state.presetFileFaults);
-}
-
-FileError ReadPresetFile(ProgramState& state)
-{
-    return ReadPresetFile(state.appFolder, state.PresetTable, state.presetFileFaults);
-}
-
-FileError WritePresetFile(const ProgramState& state)
-{
-    return WritePresetFile(state.appFolder, state.PresetTable, state.presetFileFaults);
+    return "Preset " + std::to_string(index + 1);
 }
 
 ClockPresetTable startDefaultPresets()
@@ -247,6 +257,19 @@ std::string renderPresetFile(const ClockPresetTable& table)
         appendValue(out, p.CoreClock);
     }
     return out;
+}
+
+void StorePresetEntries(ClockPresetTable& table, const std::array<PresetEntryTexts, 4>& entries)
+{
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i].Name = entries[i].name.empty() ? defaultPresetName(i) : entries[i].name;
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i].MemoryClock = LooseValue(entries[i].memoryClock);
+    for (std::size_t i = 0; i < 3; ++i)
+        table[i].CoreClock = LooseValue(entries[i].coreClock);
+    if (const auto n = LooseValue(entries[3].coreClock).toInt32();
+        n && *n >= std::numeric_limits<std::int16_t>::min() && *n <= std::numeric_limits<std::int16_t>::max())
+        table[3].CoreClock = LooseValue(static_cast<std::int16_t>(*n));
 }
 
 void parsePresetFile(std::string_view bytes, ClockPresetTable& table)

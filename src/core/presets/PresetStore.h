@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -7,40 +8,60 @@
 #include "io/FileIo.h"
 #include "presets/ClockPreset.h"
 
+// The four presets and their file "TAVRL.CFG": where it lies, its format,
+// and the rules for a missing file.
 namespace tavrel {
-
-struct ProgramState;
 
 enum class PresetFileState { Missing, Present };
 
-// The preset file "TAVRL.CFG" in the application folder (the folder that
-// holds the program; tests pass a temporary folder).
-std::filesystem::path PresetFilePath(const std::filesystem::path& appFolder);
+// The preset file and what may make its steps fail (tests only).
+struct PresetFile {
+    explicit PresetFile(std::filesystem::path file, FaultHook faultHook = {})
+        : path(std::move(file)), faults(std::move(faultHook))
+    {
+    }
 
-// Missing only when the file itself does not exist in an existing folder;
-// any other failure to open counts as present, and the read that follows
-// then leaves the table alone.
-PresetFileState ProbePresetFile(const std::filesystem::path& appFolder, const FaultHook& faults = {});
+    std::filesystem::path path;
+    FaultHook faults;
+};
+
+// Where the preset file is: "TAVRL.CFG" beside the program on Windows, and
+// elsewhere when such a file lies there (portable use); otherwise
+// $XDG_CONFIG_HOME/tavrel/TAVRL.CFG (default ~/.config/tavrel).
+std::filesystem::path PresetFilePath(const std::filesystem::path& programFolder);
+
+// Missing only when the file does not exist; any other failure to open
+// counts as present, and the read that follows then leaves the table alone.
+PresetFileState ProbePresetFile(const PresetFile& file);
 
 // Reads the twelve fields into the table. Returns the file error (empty when
 // read); on an error the table is left as it was. Never throws.
-FileError ReadPresetFile(
-    const std::filesystem::path& appFolder, ClockPresetTable& table, const FaultHook& faults = {});
+FileError ReadPresetFile(const PresetFile& file, ClockPresetTable& table);
 
-// Replaces the file atomically. Returns the error (path and the system's
-// reason) when it failed; the old file is then left exactly as it was.
-FileError WritePresetFile(
-    const std::filesystem::path& appFolder, const ClockPresetTable& table, const FaultHook& faults = {});
+// Replaces the file atomically, making its folder first when there is none.
+// Returns the error (path and the system's reason) when it failed; the old
+// file is then left exactly as it was.
+FileError WritePresetFile(const PresetFile& file, const ClockPresetTable& table);
 
-// The same, on the program's own table, folder and fault hook.
-PresetFileState ProbePresetFile(const ProgramState& state);
-FileError ReadPresetFile(ProgramState& state);
-FileError WritePresetFile(const ProgramState& state);
-
+// "Preset 1" to "Preset 4" for entries 1 to 4: the names of both default
+// tables, and of a name left empty in the editor.
+std::string defaultPresetName(std::size_t index);
 // "Preset 1" to "Preset 4" with 330/120, used at start when there is no file.
 ClockPresetTable startDefaultPresets();
 // "Preset 1" to "Preset 4" with 300/120, written by the editor when there is no file.
 ClockPresetTable editorDefaultPresets();
+
+// What the editor's boxes hold for one entry, as Windows-1252 texts.
+struct PresetEntryTexts {
+    std::string name;
+    std::string memoryClock;
+    std::string coreClock;
+};
+
+// The editor's "OK": names (an empty one becomes its default name) and the
+// clock texts as texts, except entry 4's core clock, which becomes a 16-bit
+// number; a text that gives none keeps the number it had.
+void StorePresetEntries(ClockPresetTable& table, const std::array<PresetEntryTexts, 4>& entries);
 
 // The file's bytes: twelve fields, each followed by CR LF. Texts stand in
 // double quotes, unescaped; numbers stand bare; an empty value gives an

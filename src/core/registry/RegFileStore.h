@@ -55,6 +55,11 @@ public:
     std::int32_t RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t Reserved, std::uint32_t dwType,
                                 const std::uint8_t* lpData, std::uint32_t cbData) override;
     std::int32_t RegCloseKey(RegHandle hKey) override;
+    std::string lastErrorDetail() const override
+    {
+        const FileError& error = lastWriteError();
+        return error ? error.message() : std::string();
+    }
 
 private:
     struct Impl;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace tavrel {
 
@@ -59,6 +60,10 @@ public:
                                         std::uint32_t cbData) = 0;
 
     virtual std::int32_t RegCloseKey(RegHandle hKey) = 0;
+
+    // What the last failed call knows beyond its status code, naming the
+    // file or key (UTF-8); empty where the status says it all.
+    virtual std::string lastErrorDetail() const { return {}; }
 };
 
 // The operating system's text for a registry status ("The system cannot find

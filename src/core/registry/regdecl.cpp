@@ -76,25 +76,25 @@ void CreateNewKey(RegistryApi& api, const std::string& sNewKeyName, RegHandle lP
     api.RegCloseKey(hNewKey);
 }
 
-std::int32_t SetKeyValue(ProgramState& state, const std::string& sKeyName, const std::string& sValueName,
+std::int32_t SetKeyValue(RegistryAccess& access, const std::string& sKeyName, const std::string& sValueName,
                          const LooseValue& vValueSetting, std::uint32_t lValueType)
 {
     RegHandle hKey = 0;
-    const std::int32_t openStatus = state.registry.RegOpenKeyExA(kHKeyLocalMachine, sKeyName.c_str(), 0,
+    const std::int32_t openStatus = access.registry.RegOpenKeyExA(kHKeyLocalMachine, sKeyName.c_str(), 0,
                                                                  kKeyAccessMask, &hKey);
-    const std::int32_t status = SetTypedValue(state.registry, hKey, sValueName, lValueType, vValueSetting);
-    state.registry.RegCloseKey(hKey);
+    const std::int32_t status = SetTypedValue(access.registry, hKey, sValueName, lValueType, vValueSetting);
+    access.registry.RegCloseKey(hKey);
     // A write on the 0 handle only says "invalid handle"; the open knows why.
     return openStatus != kStatusSuccess ? openStatus : status;
 }
 
-void QueryValue(ProgramState& state, const std::string& sKeyName, const std::string& sValueName)
+void QueryValue(RegistryAccess& access, const std::string& sKeyName, const std::string& sValueName)
 {
     RegHandle hKey = 0;
-    state.QueryValueStatus = state.registry.RegOpenKeyExA(kHKeyLocalMachine, sKeyName.c_str(), 0, kKeyAccessMask,
+    access.QueryValueStatus = access.registry.RegOpenKeyExA(kHKeyLocalMachine, sKeyName.c_str(), 0, kKeyAccessMask,
                                                           &hKey);
-    state.QueryValueStatus = QueryTypedValue(state.registry, hKey, sValueName, state.QueryValueResult);
-    state.registry.RegCloseKey(hKey);
+    access.QueryValueStatus = QueryTypedValue(access.registry, hKey, sValueName, access.QueryValueResult);
+    access.registry.RegCloseKey(hKey);
 }
 
 } // namespace tavrel

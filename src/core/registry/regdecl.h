@@ -3,11 +3,20 @@
 #include <cstdint>
 #include <string>
 
-#include "values/LooseValue.h"
-#include "ProgramState.h"
 #include "registry/RegistryApi.h"
+#include "values/LooseValue.h"
 
 namespace tavrel {
+
+// The registry as the program uses it: the platform's five calls, and the
+// value and status of the last QueryValue, which the callers read after it.
+struct RegistryAccess {
+    explicit RegistryAccess(RegistryApi& api) : registry(api) {}
+
+    RegistryApi& registry;
+    LooseValue QueryValueResult;
+    std::int32_t QueryValueStatus = 0;
+};
 
 // Moves one value between an open key and a LooseValue. REG_SZ and
 // REG_DWORD only; a value that does not convert to the type is not written
@@ -26,11 +35,11 @@ void CreateNewKey(RegistryApi& api, const std::string& sNewKeyName, RegHandle lP
 
 // Writes one value under HKEY_LOCAL_MACHINE. Returns the status: the open's
 // when the key could not be opened, otherwise the write's.
-std::int32_t SetKeyValue(ProgramState& state, const std::string& sKeyName, const std::string& sValueName,
+std::int32_t SetKeyValue(RegistryAccess& access, const std::string& sKeyName, const std::string& sValueName,
                          const LooseValue& vValueSetting, std::uint32_t lValueType);
 
-// Reads one value under HKEY_LOCAL_MACHINE into state.QueryValueResult and
-// its status into state.QueryValueStatus.
-void QueryValue(ProgramState& state, const std::string& sKeyName, const std::string& sValueName);
+// Reads one value under HKEY_LOCAL_MACHINE into QueryValueResult and its
+// status into QueryValueStatus.
+void QueryValue(RegistryAccess& access, const std::string& sKeyName, const std::string& sValueName);
 
 } // namespace tavrel
