@@ -1,8 +1,10 @@
-// Starts Tavrel: the registry, the state and the main window.
+// Starts Tavrel: its command line when options ask for it, otherwise the
+// registry, the state and the main window.
 #include <filesystem>
 
 #include <QApplication>
 
+#include "CommandLine.h"
 #include "Mainfrm.h"
 #include "MessageBoxes.h"
 #include "ProgramState.h"
@@ -16,6 +18,11 @@
 
 int main(int argc, char* argv[])
 {
+    // Decided before any application object exists: the command line must
+    // run without a display.
+    if (tavrel::wantsCommandLine(argc, argv))
+        return tavrel::runCommandLine(argc, argv);
+
     QApplication app(argc, argv);
     tavrel::initResources();
     tavrel::setApplicationMetadata();
@@ -26,7 +33,8 @@ int main(int argc, char* argv[])
 #ifdef _WIN32
     tavrel::WinRegistryApi registry;
 #else
-    tavrel::RegFileStore registry(tavrel::defaultRegistryPath());
+    const auto file = tavrel::registryOption(argc, argv);
+    tavrel::RegFileStore registry(file ? std::filesystem::path(*file) : tavrel::defaultRegistryPath());
     if (!tavrel::loadRegistryFile(registry, messages))
         return 1;
 #endif

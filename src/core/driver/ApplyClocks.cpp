@@ -12,6 +12,13 @@ struct Clock {
     const char* what;
     const std::string& valueName;
     std::string_view text;
+
+    explicit Clock(const ClockText& clock)
+        : what(clock.kind == ClockKind::Memory ? "memory clock" : "core clock")
+        , valueName(clock.kind == ClockKind::Memory ? kMemClock : kGrfxClock)
+        , text(clock.text)
+    {
+    }
 };
 
 // Empty when the text gives a clock; otherwise why not.
@@ -55,19 +62,24 @@ std::string write(RegistryAccess& access, const std::string& key, const Clock& c
 
 } // namespace
 
-ApplyOutcome ApplyClocks(RegistryAccess& access, const std::string& adapterKey, std::string_view memoryText,
-                         std::string_view coreText)
+ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, std::span<const ClockText> clocks)
 {
-    const Clock clocks[] = {{"memory clock", kMemClock, memoryText}, {"core clock", kGrfxClock, coreText}};
-    for (const Clock& clock : clocks)
-        if (std::string why = refusal(clock); !why.empty())
+    for (const ClockText& clock : clocks)
+        if (std::string why = refusal(Clock(clock)); !why.empty())
             return {false, std::move(why)};
 
     const std::string key = driverSettingsPath(adapterKey);
-    for (const Clock& clock : clocks)
-        if (std::string why = write(access, key, clock); !why.empty())
+    for (const ClockText& clock : clocks)
+        if (std::string why = write(access, key, Clock(clock)); !why.empty())
             return {false, std::move(why)};
     return {true, {}};
+}
+
+ApplyOutcome ApplyClocks(RegistryAccess& access, const std::string& adapterKey, std::string_view memoryText,
+                         std::string_view coreText)
+{
+    const ClockText clocks[] = {{ClockKind::Memory, memoryText}, {ClockKind::Core, coreText}};
+    return WriteClocks(access, adapterKey, clocks);
 }
 
 } // namespace tavrel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,10 +15,21 @@ struct ApplyOutcome {
     std::string message;
 };
 
-// "OK": reads both texts (Windows-1252) leniently and refuses, writing
-// nothing, a text that holds no number or a clock of 0 or below; then writes
-// MemClock and GrfxClock as REG_DWORD under the adapter's DEFAULT key, reading
-// each back. Stops at the first clock that fails.
+enum class ClockKind { Memory, Core };
+
+// One clock to write, as the text that holds it (Windows-1252).
+struct ClockText {
+    ClockKind kind;
+    std::string_view text;
+};
+
+// Reads each text leniently and refuses, writing nothing, a text that holds
+// no number or a clock of 0 or below; then writes the clocks in order as
+// REG_DWORD under the adapter's DEFAULT key, reading each back. Stops at the
+// first clock that fails.
+ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, std::span<const ClockText> clocks);
+
+// "OK": MemClock from the memory text, then GrfxClock from the core text.
 ApplyOutcome ApplyClocks(RegistryAccess& access, const std::string& adapterKey, std::string_view memoryText,
                          std::string_view coreText);
 

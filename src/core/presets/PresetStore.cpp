@@ -248,6 +248,16 @@ ClockPresetTable editorDefaultPresets()
     return defaults(300, 120);
 }
 
+std::optional<std::size_t> findPreset(const ClockPresetTable& table, std::string_view numberOrName)
+{
+    if (numberOrName.size() == 1 && numberOrName[0] >= '1' && numberOrName[0] <= '4')
+        return static_cast<std::size_t>(numberOrName[0] - '1');
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (table[i].Name == numberOrName)
+            return i;
+    return std::nullopt;
+}
+
 std::string renderPresetFile(const ClockPresetTable& table)
 {
     std::string out;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,10 @@ struct PresetEntryTexts {
 // clock texts as texts, except entry 4's core clock, which becomes a 16-bit
 // number; a text that gives none keeps the number it had.
 void StorePresetEntries(ClockPresetTable& table, const std::array<PresetEntryTexts, 4>& entries);
+
+// The entry (0 to 3) that "1" to "4", or else a preset's exact name, stands
+// for; nothing when none does.
+std::optional<std::size_t> findPreset(const ClockPresetTable& table, std::string_view numberOrName);
 
 // The file's bytes: twelve fields, each followed by CR LF. Texts stand in
 // double quotes, unescaped; numbers stand bare; an empty value gives an
