@@ -24,7 +24,7 @@ void setApplicationMetadata()
     QCoreApplication::setApplicationName(QStringLiteral("Tavrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.00"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/tavrel.png")));
-    QGuiApplication::setDesktopFileName(QStringLiteral("tavrel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tavrel.tavrel"));
 }
 
 } // namespace tavrel
