@@ -16,7 +16,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed (${result}):\n${out}")
 endif()
 
-foreach(file bin/tavrel)
+foreach(file bin/tavrel share/man/man1/tavrel.1)
   if(NOT EXISTS "${root}/usr/${file}")
     message(FATAL_ERROR "${file} was not installed:\n${out}")
   endif()
