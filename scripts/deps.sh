@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick desktop-file-utils fonts-dejavu-core fonts-liberation2 xdotool
+  xvfb xauth imagemagick desktop-file-utils appstream appstream-compose groff-base fonts-dejavu-core fonts-liberation2 xdotool
 )
 
 missing=()

@@ -2,6 +2,7 @@
 # Regenerates the program's images in resources/:
 #   tavrel.ico  one 32x32 image, 8 bits per pixel with a 256-colour palette and a transparency mask
 #   tavrel.png  the same icon for Linux desktops (RGBA)
+#   tavrel-128.png  the icon at 128x128 for software centres, which list no application without a 64x64 or larger one
 #   logo.bmp    the 175x129 main window logo, uncompressed 24 bits per pixel
 # ImageMagick only draws; the files are written by the small Python program below, because ImageMagick
 # picks its own depths and compression for BMP and ICO and stamps dates into PNGs.
@@ -39,6 +40,9 @@ chip "$work/chip.png"
 convert -size 256x256 xc:none -fill "$navy" -draw "roundrectangle 0,0 255,255 44,44" \
     "$work/chip.png" -composite \
     -filter Box -resize 32x32 "$work/icon-rgba.png"
+convert -size 256x256 xc:none -fill "$navy" -draw "roundrectangle 0,0 255,255 44,44" \
+    "$work/chip.png" -composite \
+    -filter Box -resize 128x128 -depth 8 "RGBA:$work/icon-128.rgba"
 # Smooth edges for the PNG; a hard mask and at most 255 colours (index 0 stays for the masked pixels) for the ICO.
 convert "$work/icon-rgba.png" -depth 8 "RGBA:$work/icon.rgba"
 convert "$work/icon-rgba.png" -channel A -threshold 50% +channel +dither -colors 255 \
@@ -104,8 +108,9 @@ def write_bmp24(path, width, height, rgb):
     path.write_bytes(struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(body), 0, 0, 14 + len(info)) + info + body)
 
 write_png(out / "tavrel.png", W, H, (work / "icon.rgba").read_bytes())
+write_png(out / "tavrel-128.png", 128, 128, (work / "icon-128.rgba").read_bytes())
 write_ico(out / "tavrel.ico", (work / "icon-pal.rgba").read_bytes())
 write_bmp24(out / "logo.bmp", 175, 129, (work / "logo.rgb").read_bytes())
 PYTHON
 
-identify "$out/tavrel.ico" "$out/tavrel.png" "$out/logo.bmp"
+identify "$out/tavrel.ico" "$out/tavrel.png" "$out/tavrel-128.png" "$out/logo.bmp"

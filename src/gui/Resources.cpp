@@ -26,7 +26,7 @@ void setApplicationMetadata()
     QCoreApplication::setApplicationName(QStringLiteral("Tavrel"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(tavrel::kVersionText));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/tavrel.png")));
-    QGuiApplication::setDesktopFileName(QStringLiteral("tavrel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tavrel.tavrel"));
 }
 
 } // namespace tavrel

@@ -73,4 +73,13 @@ TEST(ResourceFiles, DesktopIconIs32x32Png)
     EXPECT_EQ(png.substr(12, 12), std::string_view("IHDR\0\0\0\x20\0\0\0\x20", 12));
 }
 
+// Installed as the 128x128 icon: software centres list no application without one of 64x64 or more.
+TEST(ResourceFiles, SoftwareCentreIconIs128x128Png)
+{
+    const std::string png = resource("tavrel-128.png");
+    ASSERT_GE(png.size(), 8u + 8u + 13u);
+    EXPECT_EQ(png.substr(0, 8), std::string_view("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(png.substr(12, 12), std::string_view("IHDR\0\0\0\x80\0\0\0\x80", 12));
+}
+
 } // namespace
