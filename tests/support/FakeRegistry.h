@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "registry/RegistryApi.h"
+
+namespace tavrel::test {
+
+// 4 little-endian bytes, as a REG_DWORD holds them.
+std::string dwordBytes(std::uint32_t value);
+
+// An in-memory registry under HKEY_LOCAL_MACHINE: keys by path (letter case
+// ignored, as Windows does), values as type and bytes. Each call can be made
+// to fail with a chosen status.
+class FakeRegistry final : public RegistryApi {
+public:
+    struct Value {
+        std::uint32_t type = 0;
+        std::string data;
+    };
+
+    // Puts a value, making its key; a text gets its terminator.
+    void putText(const std::string& key, const std::string& name, const std::string& text);
+    void putDword(const std::string& key, const std::string& name, std::uint32_t value);
+    void put(const std::string& key, const std::string& name, Value value);
+    // Nothing when the key or the value is missing.
+    const Value* find(const std::string& key, const std::string& name) const;
+
+    // A status that RegOpenKeyExA or RegSetValueExA returns instead of working.
+    std::int32_t failOpen = 0;
+    std::int32_t failSet = 0;
+    // Changes the bytes a successful RegSetValueExA stores (a driver or
+    // another program that overrides what was written).
+    std::function<void(Value&)> onSet;
+    std::string detail; // what lastErrorDetail() says
+
+    std::int32_t RegOpenKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t, std::uint32_t,
+                               RegHandle* phkResult) override;
+    std::int32_t RegCreateKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t, const char*, std::uint32_t,
+                                 std::uint32_t, const void*, RegHandle* phkResult, std::uint32_t*) override;
+    std::int32_t RegQueryValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t*, std::uint32_t* lpType,
+                                  std::uint8_t* lpData, std::uint32_t* lpcbData) override;
+    std::int32_t RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t, std::uint32_t dwType,
+                                const std::uint8_t* lpData, std::uint32_t cbData) override;
+    std::int32_t RegCloseKey(RegHandle hKey) override;
+    std::string lastErrorDetail() const override { return detail; }
+
+private:
+    using Key = std::map<std::string, Value>; // by folded value name
+    Key* keyOf(RegHandle h);
+
+    std::map<std::string, Key> keys_; // by folded path
+    std::map<RegHandle, std::string> open_;
+    RegHandle next_ = 1;
+};
+
+} // namespace tavrel::test
