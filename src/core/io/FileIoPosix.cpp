@@ -3,7 +3,9 @@
 #include "io/FileIo.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <utility>
 
@@ -27,6 +29,46 @@ std::error_code injected(const FaultHook& hook, FileStep step, const fs::path& p
 std::error_code lastError()
 {
     return {errno, std::generic_category()};
+}
+
+// Six characters for a temporary name, as mkstemp picks them. The process,
+// a count and the clock go in, so that neither two threads nor a child made
+// by fork pick the same name.
+std::string tempSuffix()
+{
+    static std::atomic<std::uint64_t> count{0};
+    std::uint64_t x = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
+        ^ (static_cast<std::uint64_t>(::getpid()) << 40) ^ count.fetch_add(1, std::memory_order_relaxed);
+    // splitmix64's mixing, so that names made close together differ in every character.
+    x += 0x9e3779b97f4a7c15u;
+    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9u;
+    x = (x ^ (x >> 27)) * 0x94d049bb133111ebu;
+    x ^= x >> 31;
+    static constexpr char digits[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string s(6, '\0');
+    for (char& c : s) {
+        c = digits[x % 62];
+        x /= 62;
+    }
+    return s;
+}
+
+// Creates "<path>.XXXXXX", a file no one else has. Not mkstemp: it makes
+// the file private, and the usual mode of a new file (what the process's
+// creation mask lets through, and any default ACL of the folder) is best
+// left to the kernel, which applies it to the mode a file is created with;
+// reading the mask means setting it, for every thread at once.
+int createTemp(const fs::path& path, mode_t mode, fs::path& tmp)
+{
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tmp = path;
+        tmp += "." + tempSuffix();
+        fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EEXIST && errno != EINTR)
+            break;
+    }
+    return fd;
 }
 
 FileStamp stampOf(const struct stat& st)
@@ -117,31 +159,27 @@ FileError writeFileAtomically(const fs::path& path, std::span<const FilePiece> p
     FileError err{path, FileStep::CreateTemp, injected(hook, FileStep::CreateTemp, path)};
     if (err)
         return err;
-    std::string tmpl = path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
+    // Over an old file the new one gets the old one's mode. The temporary
+    // file is made with no more than that, so that no one can open it
+    // with rights the old file did not give, and is then given exactly that.
+    struct stat st {};
+    const bool replacing = ::stat(path.c_str(), &st) == 0;
+    fs::path tmp;
+    const int fd = createTemp(path, replacing ? (st.st_mode & 0777) : 0666, tmp);
     if (fd < 0) {
         err.code = lastError();
         return err;
     }
-    const fs::path tmp = tmpl;
     auto fail = [&](FileStep step, std::error_code code, bool open) {
         if (open)
             ::close(fd);
         ::unlink(tmp.c_str());
         return FileError{path, step, code};
     };
-
-    // mkstemp makes the file private; keep the old file's mode, or the usual one.
-    struct stat st {};
-    mode_t mode = 0;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
+    // Not checked: a file system without modes (FAT) refuses, and the save
+    // matters more than the mode.
+    if (replacing)
+        ::fchmod(fd, st.st_mode & 07777);
 
     if (auto ec = injected(hook, FileStep::Write, path))
         return fail(FileStep::Write, ec, true);
