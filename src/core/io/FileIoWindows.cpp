@@ -29,9 +29,14 @@ std::error_code lastError()
     return {errno, std::generic_category()};
 }
 
+std::error_code winError(DWORD code)
+{
+    return {static_cast<int>(code), std::system_category()};
+}
+
 std::error_code lastWinError()
 {
-    return {static_cast<int>(::GetLastError()), std::system_category()};
+    return winError(::GetLastError());
 }
 
 } // namespace
@@ -118,9 +123,26 @@ FileError writeFileAtomically(const fs::path& path, std::span<const FilePiece> p
     if (auto ec = injected(hook, FileStep::Rename, path))
         return fail(FileStep::Rename, ec);
 
-    if (!::MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return fail(FileStep::Rename, lastWinError());
-    return {};
+    // ReplaceFileW gives the new file the old one's attributes, security and
+    // creation time, where a rename would leave it the temporary file's. A
+    // failure to carry them over does not stop the save. With no old file
+    // it fails, and a rename does instead.
+    if (::ReplaceFileW(path.c_str(), tmp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return {};
+    DWORD why = ::GetLastError();
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT: the old file is gone already, but
+    // the new one kept its temporary name; a rename may still finish it.
+    if (why == ERROR_FILE_NOT_FOUND || why == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+        const DWORD first = why;
+        if (::MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return {};
+        why = ::GetLastError();
+        // With the old file gone the temporary file is the only copy: keep it.
+        const bool gone = ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        if (first == ERROR_UNABLE_TO_MOVE_REPLACEMENT && gone)
+            return FileError{path, FileStep::Rename, winError(why)};
+    }
+    return fail(FileStep::Rename, winError(why));
 }
 
 FileLock FileLock::acquire(const fs::path& path, FileError& error, const FaultHook& hook)
