@@ -14,6 +14,7 @@
 #include "ChildWindows.h"
 #include "MessageBoxes.h"
 #include "ProgramState.h"
+#include "Resources.h"
 #include "Version.h"
 #include "driver/ApplyClocks.h"
 #include "driver/Detection.h"
@@ -42,6 +43,7 @@ Mainfrm::Mainfrm(ProgramState& state, MessageBoxes& messages, QWidget* parent)
     , messages_(messages)
     , ui(std::make_unique<Ui::Mainfrm>())
 {
+    setFont(layoutFont());
     ui->setupUi(this);
     setWindowTitle(QString::fromLatin1(kMainCaption));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -10,6 +10,7 @@
 #include "ChildWindows.h"
 #include "MessageBoxes.h"
 #include "ProgramState.h"
+#include "Resources.h"
 #include "presets/PresetStore.h"
 #include "ui_Presets.h"
 
@@ -49,6 +50,7 @@ Presets::Presets(ProgramState& state, MessageBoxes& messages)
     , messages_(messages)
     , ui(std::make_unique<Ui::Presets>())
 {
+    setFont(layoutFont());
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(size());

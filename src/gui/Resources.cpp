@@ -1,6 +1,7 @@
 #include "Resources.h"
 
 #include <QCoreApplication>
+#include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QString>
@@ -19,6 +20,18 @@ namespace tavrel {
 void initResources()
 {
     initTavrelResources();
+}
+
+QFont layoutFont()
+{
+#ifdef _WIN32
+    // Qt takes the application font from the system's message font.
+    QFont font = QGuiApplication::font();
+    font.setPointSize(8);
+    return font;
+#else
+    return QFont(QStringLiteral("Liberation Sans"), 8);
+#endif
 }
 
 void setApplicationMetadata()

@@ -1,6 +1,13 @@
 #pragma once
 
+class QFont;
+
 namespace tavrel {
+
+// The font the windows were laid out for: 8 points of the system's dialog
+// font on Windows, where the layout came from, and of Liberation Sans, whose
+// metrics match it, elsewhere.
+QFont layoutFont();
 
 // Registers the images of resources/tavrel.qrc. They are compiled into a static
 // library, where nothing else would pull them into the program; call once before

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "ChildWindows.h"
+#include "Resources.h"
 #include "driver/Detection.h"
 #include "driver/DriverLayout.h"
 #include "ui_Warning.h"
@@ -17,6 +18,7 @@ Warning::Warning(DriverState& state)
     , ui(std::make_unique<Ui::Warning>())
     , AdapterChoice(kCardGeForce)
 {
+    setFont(layoutFont());
     ui->setupUi(this);
     // A top-level window of its own: it outlives the main window if the
     // user closes that first.

@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "driver/DriverLayout.h"
 #include "presets/PresetStore.h"
 #include "registry/RegFileStore.h"
@@ -129,6 +133,21 @@ void failEveryStep(const std::vector<Operation>& operations, int& injected)
     }
 }
 
+#ifndef _WIN32
+// The process's umask, read by setting it and back; the tests run on one thread.
+mode_t processUmask()
+{
+    const mode_t mask = ::umask(077);
+    ::umask(mask);
+    return mask;
+}
+
+fs::perms modeOf(const fs::path& file)
+{
+    return fs::status(file).permissions();
+}
+#endif
+
 // --- the preset store ---
 
 ClockPresetTable savedTable()
@@ -177,7 +196,31 @@ std::vector<Operation> presetOperations()
             [](const fs::path&) {},
             [](const fs::path& dir, bool failed) {
                 EXPECT_EQ(ProbePresetFile(test::presetFileIn(dir)), failed ? PresetFileState::Missing : PresetFileState::Present);
+#ifndef _WIN32
+                if (!failed) { // the usual mode of a new file, not a temporary file's private one
+                    EXPECT_EQ(modeOf(dir / "TAVRL.CFG"), fs::perms(0666 & ~processUmask()));
+                }
+#endif
             } },
+#ifndef _WIN32
+        // 0646 is not a private file's 0600, and the usual umasks (022, 002)
+        // clear one of its bits, so only a save that gives the new file the
+        // old one's mode keeps it. The umask, shared by every thread, stays.
+        { "save over a preset file that has a mode of its own",
+            { FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename },
+            [](const fs::path& dir, const FaultHook& hook, const Settled& settled) {
+                settled();
+                const mode_t mask = processUmask();
+                const FileError err = WritePresetFile(test::presetFileIn(dir, hook), savedTable());
+                EXPECT_EQ(processUmask(), mask);
+                return err ? err.message() : std::string();
+            },
+            [makeFile](const fs::path& dir) {
+                makeFile(dir);
+                fs::permissions(dir / "TAVRL.CFG", fs::perms(0646));
+            },
+            [](const fs::path& dir, bool) { EXPECT_EQ(modeOf(dir / "TAVRL.CFG"), fs::perms(0646)); } },
+#endif
     };
 }
 

@@ -91,8 +91,9 @@ FileError mapWholeFile(const std::filesystem::path& path, FileBytes& out, const 
 
 // Replaces the file with exactly these bytes, or leaves it as it was: the
 // bytes go to a temporary file in the same folder, which is flushed to disk
-// and then renamed over the old one. A new file gets the old one's
-// permissions where there was one.
+// and then renamed over the old one. Where there was an old file, the new
+// one keeps its mode bits (POSIX) or its attributes and security (Windows,
+// where the system can carry them over); otherwise it gets the usual mode.
 FileError writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                               const FaultHook& hook = {});
 
