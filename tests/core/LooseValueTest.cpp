@@ -48,9 +48,9 @@ TEST(LooseValue, LenientReadingTakesTheLeadingNumber)
         {"", 0, false}, {"abc", 0, false}, {"+", 0, false}, {".", 0, false}, {"-.x", 0, false}, {"e5", 0, false},
         {"250x", 250, true}, {" \t3\n0\t0 ", 300, true}, {"-12.5e1z", -125, true}, {"1e", 1, true},
         {"1e+", 1, true}, {"1.2.3", 1.2, true}, {"+.5", 0.5, true}, {"-.5", -0.5, true}, {"300.5", 300.5, true},
-        {"0", 0, true}, {"\r300", 0, false}, // a carriage return is not skipped
+        {"0", 0, true}, {"2h", 2, true}, {"\r300", 0, false}, // a carriage return is not skipped
         {"&H1F", 31, true}, {"&hff", 255, true}, {"&HaB9", 2745, true}, {"&H10", 16, true}, {"&O17", 15, true},
-        {"&o70", 56, true}, {"&O8", 0, false}, {"&O78", 7, true}, {"&Hg", 0, false}, {"&H", 0, false},
+        {"&o07", 7, true}, {"&O8", 0, false}, {"&O78", 7, true}, {"&Hg", 0, false}, {"&H", 0, false},
     };
     for (const auto& [text, value, found] : cases) {
         EXPECT_DOUBLE_EQ(tavrel::readLenient(text), value) << text;

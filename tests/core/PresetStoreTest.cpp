@@ -61,7 +61,7 @@ TEST(PresetStore, FileIsTwelveCrLfLinesWithQuotedTextsAndBareNumbers)
 
 TEST(PresetStore, ReadsEveryLayoutAndKeepsWhatAShortFileLacks)
 {
-    const std::string fields[] = {"\"A\"", "300", "120", " \"B, b\" junk", "\"301\"", "\"121\"", "C  ", "-7", "12.5",
+    const std::string fields[] = {"\"A\"", "+300", "120", " \"B, b\" junk", "\"301\"", "\"121\"", "C  ", "-7", "12.5",
                                   "\"D \"\"", "", "1e2"};
     const ClockPresetTable all = {{{"A", i16(300), i16(120)}, {"B, b", LooseValue("301"), LooseValue("121")},
                                    {"C", i16(-7), LooseValue(12.5)}, {"D ", {}, i16(100)}}};
