@@ -46,7 +46,6 @@ TEST(Detection, ScanRecognisesExactlyTheCreativeCards)
          {"GeForce", "", "TNT2ULTRA"}},
         {{{4, kCL, "TNT2ULTRA"}, {1, kCL, "GeForceDDR"}, {3, kCL, "GeForceSDR"}}, ScanOutcome::SeveralAdapters, 3,
          "0004", {"", "GeForce", "", "GeForce", "TNT2ULTRA"}},
-        {{}, ScanOutcome::NoAdapter, 0, "", {}},
         {{{0, "creative labs", "GeForceDDR"}, {1, "Creative Labs ", "TNT2ULTRA"}, {2, kCL, "GeForce"},
           {3, kCL, "geforceddr"}, {4, kCL, "TNT2 ULTRA"}, {5, kCL, "GeForceDDR"}},
          ScanOutcome::NoAdapter, 0, "", {}},
