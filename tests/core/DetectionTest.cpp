@@ -1,166 +1,133 @@
+// Finding the Creative adapter, its Info lines and its clocks, over the in-memory registry.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <tuple>
+#include <vector>
 
 #include "driver/Detection.h"
 #include "driver/DriverLayout.h"
-#include "support/RegistryFixture.h"
+#include "support/FakeRegistry.h"
 
 using namespace tavrel;
-using tavrel::test::displayKey;
-using tavrel::test::regedit4;
-using tavrel::test::RegistryFixture;
+using V = tavrel::test::FakeRegistry::Value;
 
 namespace {
 
 const char* const kCL = "Creative Labs";
+const V kNone{}; // type 0: not put
+V text(const std::string& s) { return {kRegSz, s + '\0'}; }
+V dword(std::uint32_t n) { return {kRegDword, test::dwordBytes(n)}; }
 
-std::string defaultKey(int index, std::string_view lines)
-{
-    return "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\000" + std::to_string(index)
-        + "\\DEFAULT]\n" + std::string(lines) + "\n";
-}
+// Display key "000i" with ProviderName and InfSection (null: not there).
+using Card = std::tuple<int, const char*, const char*>;
 
-// CardTypes "0000" to "0004", joined by '|'.
-std::string cardTypes(const ProgramState& s)
-{
-    std::string out = s.CardTypes[0];
-    for (int i = 1; i < 5; ++i)
-        out += "|" + s.CardTypes[i];
-    return out;
-}
+struct Scanned {
+    explicit Scanned(const std::vector<Card>& cards)
+    {
+        for (const auto& [key, provider, infSection] : cards)
+            for (const auto& [name, value] : {std::pair{kProviderName, provider}, {kInfSection, infSection}})
+                if (value)
+                    reg.putText(DisplayClassKey(key), name, value);
+        outcome = ScanDisplayKeys(state);
+    }
+    test::FakeRegistry reg;
+    DriverState state{reg};
+    ScanOutcome outcome;
+};
 
 } // namespace
 
 TEST(Detection, ScanRecognisesExactlyTheCreativeCards)
 {
-    const struct {
-        const char* name;
-        std::string body;
-        ScanOutcome outcome;
-        const char* adapterKey;
-        const char* cardTypes;
-    } cases[] = {
-        { "one DDR", displayKey(0, kCL, "GeForceDDR"), ScanOutcome::OneAdapter, "0000", "GeForce||||" },
-        { "SDR and TNT2", displayKey(0, kCL, "GeForceSDR") + displayKey(2, kCL, "TNT2ULTRA"),
-            ScanOutcome::SeveralAdapters, "0002", "GeForce||TNT2ULTRA||" },
-        { "unknown chip", displayKey(1, kCL, "Riva128"), ScanOutcome::NoAdapter, "", "||||" },
-        { "no keys", "", ScanOutcome::NoAdapter, "", "||||" },
-        { "near misses",
-            displayKey(0, "creative labs", "GeForceDDR") + displayKey(1, "Creative Labs ", "TNT2ULTRA")
-                + displayKey(2, kCL, "GeForce") + displayKey(3, kCL, "geforceddr") + displayKey(4, kCL, "TNT2 ULTRA"),
-            ScanOutcome::NoAdapter, "", "||||" },
-        { "beyond 0004", displayKey(5, kCL, "GeForceDDR"), ScanOutcome::NoAdapter, "", "||||" },
-        { "provider missing", displayKey(0, nullptr, "GeForceDDR"), ScanOutcome::NoAdapter, "", "||||" },
-        { "provider stored as a number",
-            "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000]\n"
-            "\"ProviderName\"=dword:00000001\n\"InfSection\"=\"GeForceDDR\"\n\n"
-                + displayKey(3, kCL, "TNT2ULTRA"),
-            ScanOutcome::OneAdapter, "0003", "|||TNT2ULTRA|" },
+    // Display keys; outcome, AdapterCount, AdapterKey and CardTypes.
+    const std::tuple<std::vector<Card>, ScanOutcome, int, const char*, std::array<std::string, 5>> cases[] = {
+        {{{0, kCL, "GeForceDDR"}}, ScanOutcome::OneAdapter, 1, "0000", {"GeForce"}},
+        {{{0, kCL, "GeForceSDR"}, {2, kCL, "TNT2ULTRA"}}, ScanOutcome::SeveralAdapters, 2, "0002",
+         {"GeForce", "", "TNT2ULTRA"}},
+        {{{4, kCL, "TNT2ULTRA"}, {1, kCL, "GeForceDDR"}, {3, kCL, "GeForceSDR"}}, ScanOutcome::SeveralAdapters, 3,
+         "0004", {"", "GeForce", "", "GeForce", "TNT2ULTRA"}},
+        {{{0, "creative labs", "GeForceDDR"}, {1, "Creative Labs ", "TNT2ULTRA"}, {2, kCL, "GeForce"},
+          {3, kCL, "geforceddr"}, {4, kCL, "TNT2 ULTRA"}, {5, kCL, "GeForceDDR"}},
+         ScanOutcome::NoAdapter, 0, "", {}},
+        {{{0, nullptr, "GeForceDDR"}, {1, kCL, nullptr}}, ScanOutcome::NoAdapter, 0, "", {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        RegistryFixture f(regedit4(c.body));
-        EXPECT_EQ(ScanDisplayKeys(*f.state), c.outcome);
-        EXPECT_EQ(f.state->AdapterKey, c.adapterKey);
-        EXPECT_EQ(cardTypes(*f.state), c.cardTypes);
-        EXPECT_EQ(f.state->AdapterCount,
-            std::ranges::count_if(f.state->CardTypes, [](const auto& t) { return !t.empty(); }));
+        SCOPED_TRACE(&c - cases);
+        const auto& [cards, outcome, count, key, types] = c;
+        const Scanned s(cards);
+        EXPECT_EQ(s.outcome, outcome);
+        EXPECT_EQ(s.state.AdapterCount, count);
+        EXPECT_EQ(s.state.AdapterKey, key);
+        EXPECT_EQ(s.state.CardTypes, types);
     }
 }
 
-TEST(Detection, InfoLinesEndInCrLfAndShowValuesAsStored)
+// A value that cannot be read shows as nothing, not as the value read before it.
+TEST(Detection, InfoLinesEndInCrLfAndShowValuesAsTheyReadBack)
 {
-    const struct {
-        const char* lines;
-        const char* desc;
-        const char* date;
-    } cases[] = {
-        { "\"DriverDesc\"=\"3D Blaster \"\n\"DriverDate\"=\"2-14-2000\"\n", "3D Blaster ", "2-14-2000" },
-        { "\"DriverDesc\"=\"X\"\n", "X", "" }, // no date
-        { "\"DriverDesc\"=hex(3):41\n\"DriverDate\"=dword:0000002a\n", "", "42" }, // types other than text
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.lines);
-        RegistryFixture f(regedit4(displayKey(0, kCL, "GeForceDDR", c.lines)));
-        ScanDisplayKeys(*f.state);
-        EXPECT_EQ(ShowDriverInfo(*f.state),
-            "Manufacturer : Creative Labs\r\nDriver             : " + std::string(c.desc)
-                + "\r\nCard type       : GeForceDDR\r\nDriver date     : " + c.date + "\r\n");
-    }
+    Scanned s({{1, kCL, "TNT2ULTRA"}});
+    s.reg.put(DisplayClassKey(1), kDriverDesc, V{kRegBinary, "A"});
+    s.reg.put(DisplayClassKey(1), kDriverDate, dword(42));
+    EXPECT_EQ(ShowDriverInfo(s.state), "Manufacturer : Creative Labs\r\nDriver             : \r\n"
+                                       "Card type       : TNT2ULTRA\r\nDriver date     : 42\r\n");
 }
 
 TEST(Detection, CurrentClocksAndTheirDefaults)
 {
-    const std::string ddr = displayKey(0, kCL, "GeForceDDR");
+    const std::vector<Card> ddr0 = {{0, kCL, "GeForceDDR"}};
     const struct {
         const char* name;
-        std::string body;
-        const char* core; // text, slider ('-': none) and StartGrfxClock
-        const char* memory; // text, slider and StartMemClock, quoted when a text
+        std::vector<Card> cards;
+        V mem, core;          // under the adapter's DEFAULT key
+        // Text, slider ('-': none) and StartMemClock (quoted when a text), and so for the core clock.
+        const char *memShown, *coreShown;
     } cases[] = {
-        { "both stored", ddr + defaultKey(0, "\"MemClock\"=dword:000001c2\n\"GrfxClock\"=dword:00000087"),
-            "135 135 135", "450 450 450" },
-        { "stored as text", ddr + defaultKey(0, "\"MemClock\"=\"0450\"\n\"GrfxClock\"=\"135\""), "135 135 135",
-            "0450 450 \"0450\"" },
-        { "missing, DDR under 0000", ddr + defaultKey(0, ""), "120 120 120", "300 300 300" },
-        { "missing, DDR under 0001 only",
-            displayKey(0, "Other", "Other") + displayKey(1, kCL, "GeForceDDR") + defaultKey(1, ""), "120 120 120",
-            "150 150 150" },
+        {"stored", ddr0, dword(450), dword(135), "450 450 450", "135 135 135"},
+        {"stored as text", ddr0, text("0450"), text("135"), "0450 450 \"0450\"", "135 135 135"},
+        {"missing, DDR under 0000", ddr0, kNone, kNone, "300 300 300", "120 120 120"},
+        {"missing, DDR under 1", {{0, "X", "X"}, {1, kCL, "GeForceDDR"}}, kNone, kNone, "150 150 150", "120 120 120"},
         // The memory default looks at key 0000's InfSection alone, whoever made it.
-        { "missing, 0000 another vendor's DDR",
-            displayKey(0, "Other", "GeForceDDR") + displayKey(1, kCL, "TNT2ULTRA") + defaultKey(1, ""), "120 120 120",
-            "300 300 300" },
-        { "no DEFAULT key", displayKey(0, kCL, "TNT2ULTRA"), "120 120 120", "150 150 150" },
-        { "binary values", ddr + defaultKey(0, "\"MemClock\"=hex:2c,01\n\"GrfxClock\"=hex:78"), "120 120 120",
-            "300 300 300" },
-        { "not a number", ddr + defaultKey(0, "\"MemClock\"=\"fast\"\n\"GrfxClock\"=\"slow\""), "slow - 0",
-            "fast - \"fast\"" },
+        {"missing, other DDR under 0", {{0, "X", "GeForceDDR"}, {1, kCL, "TNT2ULTRA"}}, kNone, kNone, "300 300 300",
+         "120 120 120"},
+        {"binary", ddr0, V{kRegBinary, "\x2c\x01"}, V{kRegBinary, "x"}, "300 300 300", "120 120 120"},
+        // Also when another adapter's clocks were read before: its start clock does not stay.
+        {"not a number", ddr0, text("fast"), text("slow"), "fast - \"fast\"", "slow - 0"},
     };
-    auto shown = [](const ClockReading& r, const std::string& start) {
+    const auto shown = [](const ClockReading& r, const std::string& start) {
         return r.text + " " + (r.slider ? std::to_string(*r.slider) : "-") + " " + start;
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        RegistryFixture f(regedit4(c.body));
-        ScanDisplayKeys(*f.state);
-        // An earlier read must not leak into a clock that cannot be read.
-        f.state->QueryValueResult = LooseValue(std::int32_t { 999 });
-        const CurrentClocks clocks = ReadCurrentClocks(*f.state);
-        const LooseValue& mem = f.state->StartMemClock;
-        EXPECT_EQ(shown(clocks.core, std::to_string(f.state->StartGrfxClock)), c.core);
-        EXPECT_EQ(shown(clocks.memory, mem.isText() ? "\"" + mem.text() + "\"" : mem.toText()), c.memory);
+        Scanned s(c.cards);
+        const std::string key = driverSettingsPath(s.state.AdapterKey);
+        s.reg.putText(key, "drv", "nvdisp.drv");
+        for (const auto& [name, value] : {std::pair{kMemClock, c.mem}, {kGrfxClock, c.core}})
+            if (value.type)
+                s.reg.put(key, name, value);
+        s.state.QueryValueResult = LooseValue(std::int32_t{999}); // an earlier read must not leak in
+        s.state.StartGrfxClock = 999;
+        const CurrentClocks clocks = ReadCurrentClocks(s.state);
+        const LooseValue& mem = s.state.StartMemClock;
+        EXPECT_EQ(shown(clocks.memory, mem.isText() ? "\"" + mem.text() + "\"" : mem.toText()), c.memShown);
+        EXPECT_EQ(shown(clocks.core, std::to_string(s.state.StartGrfxClock)), c.coreShown);
     }
 }
 
 TEST(Detection, AdapterChoiceSelectsTheHighestKeyOfTheChosenType)
 {
-    const struct {
-        const char* name;
-        std::string body;
-        const char* choice;
-        const char* expectedKey;
-        bool changed;
-    } cases[] = {
-        { "TNT2 chosen", displayKey(0, kCL, "TNT2ULTRA") + displayKey(3, kCL, "GeForceDDR"), "TNT2ULTRA", "0000",
-            true },
-        { "GeForce chosen", displayKey(0, kCL, "GeForceDDR") + displayKey(3, kCL, "TNT2ULTRA"), "GeForce", "0000",
-            true },
-        { "GeForce already in use", displayKey(0, kCL, "TNT2ULTRA") + displayKey(3, kCL, "GeForceSDR"), "GeForce",
-            "0003", false },
-        { "two TNT2 keys",
-            displayKey(0, kCL, "TNT2ULTRA") + displayKey(2, kCL, "TNT2ULTRA") + displayKey(4, kCL, "GeForceDDR"),
-            "TNT2ULTRA", "0002", true },
-        { "provider case differs",
-            displayKey(0, "CREATIVE LABS", "TNT2ULTRA") + displayKey(1, kCL, "TNT2ULTRA")
-                + displayKey(3, kCL, "GeForceDDR"),
-            "TNT2ULTRA", "0001", true },
+    // Display keys, the choice, AdapterKey after it and whether it changed.
+    const struct { std::vector<Card> cards; const char *choice, *key; bool changed; } cases[] = {
+        {{{0, kCL, "TNT2ULTRA"}, {3, kCL, "GeForceDDR"}}, "TNT2ULTRA", "0000", true},
+        {{{0, kCL, "TNT2ULTRA"}, {3, kCL, "GeForceSDR"}}, "GeForce", "0003", false},
+        {{{0, kCL, "TNT2ULTRA"}, {2, kCL, "TNT2ULTRA"}, {4, kCL, "GeForceDDR"}}, "TNT2ULTRA", "0002", true},
+        {{{0, "CREATIVE LABS", "TNT2ULTRA"}, {1, kCL, "TNT2ULTRA"}, {4, kCL, "GeForceSDR"}}, "TNT2ULTRA", "0001",
+         true},
+        {{{0, kCL, "TNT2ULTRA"}, {3, kCL, "GeForceDDR"}}, "", "0003", false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        RegistryFixture f(regedit4(c.body));
-        ScanDisplayKeys(*f.state);
-        EXPECT_EQ(ApplyAdapterChoice(*f.state, c.choice), c.changed);
-        EXPECT_EQ(f.state->AdapterKey, c.expectedKey);
+        SCOPED_TRACE(&c - cases);
+        Scanned s(c.cards);
+        EXPECT_EQ(ApplyAdapterChoice(s.state, c.choice), c.changed);
+        EXPECT_EQ(s.state.AdapterKey, c.key);
     }
 }

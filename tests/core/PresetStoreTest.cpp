@@ -1,47 +1,25 @@
-// The preset file "TAVRL.CFG": the worked examples, the layouts it is read
-// in, and when it counts as missing. Each file step failing in turn is
-// covered by the fault injection tests.
+// The preset file "TAVRL.CFG" and the table it holds; failing file steps are the fault injection tests' part.
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <algorithm>
+#include <cstdlib>
 
 #include "presets/PresetStore.h"
-#include "support/RegistryFixture.h"
 #include "support/TempDir.h"
 
 using namespace tavrel;
 using tavrel::test::TempDir;
+namespace fs = std::filesystem;
 
 namespace {
 
-namespace fs = std::filesystem;
+LooseValue i16(int n) { return LooseValue(static_cast<std::int16_t>(n)); }
 
-LooseValue i16(int n)
-{
-    return LooseValue(static_cast<std::int16_t>(n));
-}
-
-const std::string example1 = "\"Preset 1\"\r\n300\r\n120\r\n\"Preset 2\"\r\n300\r\n120\r\n"
-                             "\"Preset 3\"\r\n300\r\n120\r\n\"Preset 4\"\r\n300\r\n120\r\n";
-const std::string example2 = "\"Preset 1\"\r\n\"300\"\r\n\"120\"\r\n\"Preset 2\"\r\n\"300\"\r\n\"120\"\r\n"
-                             "\"Preset 3\"\r\n\"300\"\r\n\"120\"\r\n\"Preset 4\"\r\n\"300\"\r\n120\r\n";
-
-// What the editor stores on "OK" without changes: texts everywhere but entry 4's core clock.
-ClockPresetTable editorTextTable()
-{
-    ClockPresetTable t = editorDefaultPresets();
-    for (auto& p : t)
-        p = { p.Name, LooseValue("300"), LooseValue("120") };
-    t[3].CoreClock = i16(120);
-    return t;
-}
-
-// A table whose every field differs from anything the cases read, to show which fields a read left alone.
+// Every field differs from what the cases read, to show which fields a read left alone.
 ClockPresetTable oldTable()
 {
     ClockPresetTable t;
-    for (auto& p : t)
-        p = { "old", LooseValue("old"), LooseValue("old") };
+    t.fill({"old", LooseValue("old"), LooseValue("old")});
     t[3].CoreClock = i16(-7);
     return t;
 }
@@ -55,124 +33,102 @@ ClockPresetTable parsed(std::string_view bytes)
 
 } // namespace
 
-TEST(PresetStore, WorkedExamplesAreWrittenByteForByteAndReadBack)
+// The two default tables differ on purpose: 330 at start, 300 from the editor.
+TEST(PresetStore, FileIsTwelveCrLfLinesWithQuotedTextsAndBareNumbers)
 {
-    for (const auto& [table, bytes] :
-        { std::pair { editorDefaultPresets(), example1 }, { editorTextTable(), example2 } }) {
-        TempDir dir;
-        ASSERT_FALSE(WritePresetFile(test::presetFileIn(dir.path()), table));
-        EXPECT_EQ(test::readBytes(dir / "TAVRL.CFG"), bytes);
-        ClockPresetTable back = initialPresetTable();
-        ASSERT_FALSE(ReadPresetFile(test::presetFileIn(dir.path()), back));
+    const ClockPresetTable mixed = {{{"Fast, quiet", LooseValue("300"), LooseValue("120")},
+                                     {"B", LooseValue(std::int32_t{70000}), LooseValue(12.5)},
+                                     {"", LooseValue(), LooseValue("")}, {"D", LooseValue(250.75), i16(-120)}}};
+    const std::pair<ClockPresetTable, std::string> cases[] = {
+        {startDefaultPresets(), "\"Preset 1\"\r\n330\r\n120\r\n\"Preset 2\"\r\n330\r\n120\r\n"
+                                "\"Preset 3\"\r\n330\r\n120\r\n\"Preset 4\"\r\n330\r\n120\r\n"},
+        {editorDefaultPresets(), "\"Preset 1\"\r\n300\r\n120\r\n\"Preset 2\"\r\n300\r\n120\r\n"
+                                 "\"Preset 3\"\r\n300\r\n120\r\n\"Preset 4\"\r\n300\r\n120\r\n"},
+        {mixed, "\"Fast, quiet\"\r\n\"300\"\r\n\"120\"\r\n\"B\"\r\n70000\r\n12.5\r\n"
+                "\"\"\r\n\r\n\"\"\r\n\"D\"\r\n250.75\r\n-120\r\n"},
+    };
+    for (const auto& [table, bytes] : cases) {
+        SCOPED_TRACE(bytes);
+        TempDir dir; // the first save makes the folder
+        const PresetFile file(dir / "tavrel" / "TAVRL.CFG");
+        ASSERT_FALSE(WritePresetFile(file, table));
+        EXPECT_EQ(test::readBytes(file.path), bytes);
+        ClockPresetTable back = oldTable();
+        ASSERT_FALSE(ReadPresetFile(file, back));
         EXPECT_EQ(back, table);
     }
-    EXPECT_EQ(renderPresetFile(startDefaultPresets()),
-        "\"Preset 1\"\r\n330\r\n120\r\n\"Preset 2\"\r\n330\r\n120\r\n"
-        "\"Preset 3\"\r\n330\r\n120\r\n\"Preset 4\"\r\n330\r\n120\r\n");
 }
 
-TEST(PresetStore, ReadsEveryLayoutOfTheTwelveFieldsAlike)
+TEST(PresetStore, ReadsEveryLayoutAndKeepsWhatAShortFileLacks)
 {
-    const std::vector<std::string> fields = { "\"A\"", "300", "120", " \"B, b\" junk", "\"301\"", "\"121\"", "C  ",
-        "70000", "12.5", "\"D \"\"", "1e2", "121.5" };
-    const ClockPresetTable expected
-        = { { { "A", i16(300), i16(120) }, { "B, b", LooseValue("301"), LooseValue("121") },
-            { "C", LooseValue(std::int32_t { 70000 }), LooseValue(12.5) }, { "D ", LooseValue(100.0), i16(122) } } };
-    for (const char* sep : { "\r\n", ",", "\n", "\r" }) {
+    // A bare word, or a number too large for a double, stays a text (written back quoted, not as "inf").
+    const std::string fields[] = {"\"A\"", "+300", "120", " \"B, b\" junk", "\"301\"", "\"121\"", "C  ", "-7",
+                                  "1e400", "\"D \"\"", "word", "1e2"};
+    const ClockPresetTable all = {{{"A", i16(300), i16(120)}, {"B, b", LooseValue("301"), LooseValue("121")},
+                                   {"C", i16(-7), LooseValue("1e400")}, {"D ", LooseValue("word"), i16(100)}}};
+    for (const char* sep : {"\r\n", ",", "\n", "\r"}) {
         std::string bytes;
         for (const auto& f : fields)
             bytes += f + sep;
-        bytes += "\"ignored\",13th";
         SCOPED_TRACE(bytes);
-        EXPECT_EQ(parsed(bytes), expected);
+        EXPECT_EQ(parsed(bytes + "\"ignored\",13th"), all);
+        ClockPresetTable seven = oldTable();
+        std::copy_n(all.begin(), 2, seven.begin());
+        seven[2].Name = "C";
+        EXPECT_EQ(parsed(bytes.substr(0, bytes.find("-7"))), seven);
     }
+    // Entry 4's core clock holds only a 16-bit number; anything else keeps the old one.
+    const std::pair<const char*, int> core4[] = {{"-32768", -32768}, {"\"32767\"", 32767}, {"", 0}, {"word", -7},
+                                                 {"\"word\"", -7}, {"32768", -7}, {"-32769", -7}, {"1e10", -7}};
+    for (const auto& [field, n] : core4)
+        EXPECT_EQ(parsed(std::string("a,b,c,d,e,f,g,h,i,j,k,") + field + "\r\n")[3].CoreClock, i16(n)) << field;
 }
 
-TEST(PresetStore, ShortOrOddFilesFillWhatTheyHold)
+TEST(PresetStore, EditorStoresTextsButEntryFourCoreAsANumber)
 {
-    ClockPresetTable seven = oldTable();
-    seven[0] = { "A", i16(1), i16(2) };
-    seven[1] = { "B", i16(3), i16(4) };
-    seven[2].Name = "C";
-    EXPECT_EQ(parsed("\"A\"\r\n1\r\n2\r\n\"B\"\r\n3\r\n4\r\n\"C\"\r\n"), seven);
-
-    // Empty fields, a quoted empty text, a word, and a field that is no plain decimal.
-    const ClockPresetTable odd
-        = { { { "", LooseValue(), LooseValue("") }, { "x", LooseValue("word"), LooseValue("&H10") },
-            { "", i16(-5), LooseValue(std::int32_t { -32769 }) }, { "", LooseValue("1e400"), i16(0) } } };
-    EXPECT_EQ(parsed(",\r\n  \"\"\r\nx,  word  ,&H10\r\n\r\n-5,-32769\r\n,1e400,\r\n"), odd);
-}
-
-TEST(PresetStore, EntryFourCoreTakesOnlyA16BitNumberRoundedHalfToEven)
-{
-    const std::pair<const char*, int> cases[] = { { "120.5", 120 }, { "121.5", 122 }, { "\"121.5\"", 122 },
-        { "-32768", -32768 }, { "", 0 }, { "word", -7 }, { "\"word\"", -7 }, { "32768", -7 }, { "32767.5", -7 } };
-    for (const auto& [field, expected] : cases) {
-        SCOPED_TRACE(field);
-        const ClockPresetTable t = parsed(std::string("a,b,c,d,e,f,g,h,i,j,450,") + field + "\r\n");
-        EXPECT_EQ(t[3].CoreClock, i16(expected));
-        EXPECT_EQ(t[3].MemoryClock, i16(450));
-    }
-}
-
-TEST(PresetStore, ValuesSurviveARoundTrip)
-{
-    ClockPresetTable t = editorTextTable();
-    t[0].Name = "Fast, quiet";
-    t[1].MemoryClock = LooseValue(3e9);
-    t[1].CoreClock = LooseValue(300.5);
-    t[2].MemoryClock = LooseValue(std::int32_t { -70000 });
-    t[2].CoreClock = LooseValue();
-    t[3].Name = "Say \"hi\"";
-    ClockPresetTable back = parsed(renderPresetFile(t));
-    EXPECT_EQ(back[3].Name, "Say ");
-    back[3].Name = t[3].Name;
-    EXPECT_EQ(back, t);
-}
-
-// Only a file that is not there in a folder that is counts as missing; any
-// other file that cannot be read leaves the table as it was.
-TEST(PresetStore, OnlyAnAbsentFileIsMissing)
-{
-    const FaultHook refused = [](FileStep step, const fs::path&) {
-        return step == FileStep::Open ? std::make_error_code(std::errc::permission_denied) : std::error_code {};
-    };
-    const FaultHook gone = [](FileStep step, const fs::path&) {
-        return step == FileStep::Open ? std::make_error_code(std::errc::no_such_file_or_directory)
-                                      : std::error_code {};
-    };
-    const struct {
-        const char* name;
-        std::string_view make; // "file", "folder" or nothing at the file's place
-        FaultHook faults;
-        PresetFileState state;
-    } cases[] = { { "no file", "", {}, PresetFileState::Missing },
-        { "open refused", "file", refused, PresetFileState::Present },
-        { "a folder", "folder", {}, PresetFileState::Present },
-        { "reported missing", "file", gone, PresetFileState::Missing } };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        if (c.make == "file")
-            test::writeBytes(dir / "TAVRL.CFG", example1);
-        if (c.make == "folder")
-            fs::create_directory(dir / "TAVRL.CFG");
-        EXPECT_EQ(ProbePresetFile(test::presetFileIn(dir.path(), c.faults)), c.state);
+    ClockPresetTable expected = {{{"Preset 1", LooseValue("1"), LooseValue("2")}, {"Quiet", LooseValue(""), {"x"}},
+                                  {"C", LooseValue("5"), LooseValue("6")}, {"Preset 4", LooseValue("7"), {}}}};
+    const std::pair<const char*, int> core4[] = {{" 1.5e2 ", 150}, {"-32768", -32768}, {"32768", -7}, {"", -7}};
+    for (const auto& [text, n] : core4) {
         ClockPresetTable t = oldTable();
-        EXPECT_EQ(ReadPresetFile(test::presetFileIn(dir.path(), c.faults), t).path, dir.path() / "TAVRL.CFG");
-        EXPECT_EQ(t, oldTable());
+        StorePresetEntries(t, {{{"", "1", "2"}, {"Quiet", "", "x"}, {"C", "5", "6"}, {"", "7", text}}});
+        expected[3].CoreClock = i16(n);
+        EXPECT_EQ(t, expected) << text;
     }
-
-    // A folder that cannot exist is no reason for defaults, and cannot be
-    // written; a folder not made yet is made by the first save.
-    TempDir dir;
-    test::writeBytes(dir / "file", "x");
-    EXPECT_EQ(ProbePresetFile(test::presetFileIn(dir / "file")), PresetFileState::Present);
-    EXPECT_EQ(ProbePresetFile(test::presetFileIn(dir / "gone")), PresetFileState::Missing);
-    const FileError err = WritePresetFile(test::presetFileIn(dir / "file"), editorDefaultPresets());
-    EXPECT_EQ(err.path, dir / "file" / "TAVRL.CFG");
-    EXPECT_NE(err.message().find((dir / "file" / "TAVRL.CFG").string()), std::string::npos) << err.message();
-    EXPECT_FALSE(WritePresetFile(test::presetFileIn(dir / "gone" / "deeper"), editorDefaultPresets()));
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "gone" / "deeper" / "TAVRL.CFG"));
-    EXPECT_EQ(test::readBytes(dir / "file"), "x");
 }
+
+TEST(PresetStore, FindPresetByNumberThenByExactName)
+{
+    ClockPresetTable t = startDefaultPresets();
+    t[1].Name = "Quiet";
+    t[3].Name = "1";
+    const std::pair<const char*, std::optional<std::size_t>> cases[] = {{"1", 0}, {"4", 3}, {"Quiet", 1},
+        {"Preset 3", 2}, {"0", {}}, {"5", {}}, {"quiet", {}}, {"Quiet ", {}}, {"01", {}}, {"", {}}};
+    for (const auto& [text, entry] : cases)
+        EXPECT_EQ(findPreset(t, text), entry) << text;
+}
+
+#ifndef _WIN32
+TEST(PresetStore, FileLiesBesideTheProgramWhenThereElseUnderXdgConfigHome)
+{
+    TempDir dir;
+    test::writeBytes(dir / "TAVRL.CFG", "");
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    // The program's folder, XDG_CONFIG_HOME and HOME (null: unset), and where the file is.
+    const struct { fs::path program; const char *config, *home; fs::path expected; } cases[] = {
+        {dir.path(), "/cfg", "/h", dir / "TAVRL.CFG"},
+        {dir / "bin", "/cfg", "/h", "/cfg/tavrel/TAVRL.CFG"},
+        {dir / "bin", "rel/cfg", "/h", "/h/.config/tavrel/TAVRL.CFG"},
+        {dir / "bin", nullptr, "/h", "/h/.config/tavrel/TAVRL.CFG"},
+        {dir / "bin", nullptr, nullptr, dir / "bin" / "TAVRL.CFG"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        c.config ? setenv("XDG_CONFIG_HOME", c.config, 1) : unsetenv("XDG_CONFIG_HOME");
+        c.home ? setenv("HOME", c.home, 1) : unsetenv("HOME");
+        EXPECT_EQ(PresetFilePath(c.program), c.expected);
+    }
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", home.c_str(), 1);
+}
+#endif

@@ -1,0 +1,77 @@
+// "OK" and the command line's writes: which texts are refused, where the clocks go, what a failure reports.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "driver/ApplyClocks.h"
+#include "driver/DriverLayout.h"
+#include "support/FakeRegistry.h"
+
+using namespace tavrel;
+using tavrel::test::dwordBytes;
+using tavrel::test::FakeRegistry;
+
+TEST(ApplyClocks, WritesMemoryThenCoreAsDwordsOrSaysWhyNot)
+{
+    using V = std::pair<std::uint32_t, std::string>; // type and bytes
+    const auto dw = [](std::uint32_t n) { return V{kRegDword, dwordBytes(n)}; };
+    const V text320{kRegSz, std::string("320\0", 4)};
+    const std::string key = DriverSettingsRoot + "0002\\DEFAULT";
+    const std::string where = "could not be written under HKEY_LOCAL_MACHINE\\" + key + ": ";
+    // The registry stores another value in place of the one that was written.
+    const auto override = [](std::uint32_t from, V to) {
+        return [=](FakeRegistry& r) {
+            r.onSet = [=](FakeRegistry::Value& v) {
+                if (v.data == dwordBytes(from))
+                    v = {to.first, to.second};
+            };
+        };
+    };
+    const struct {
+        const char *memory, *core; // null: not given
+        std::function<void(FakeRegistry&)> setUp;
+        std::string message; // a part of it; empty: written
+        V memAfter, coreAfter; // 166 and 120 before
+    } cases[] = {
+        {"320", "140", {}, "", dw(320), dw(140)},
+        {" 3 2 0x", "&H8C", {}, "", dw(320), dw(140)},
+        {nullptr, "140", {}, "", dw(166), dw(140)},
+        {"fast", "140", {}, "The memory clock \"fast\" is not a clock number. Nothing was", dw(166), dw(120)},
+        {"320", "9e99", {}, "The core clock \"9e99\" is not a clock number.", dw(166), dw(120)},
+        {"320", "0.4", {}, "The core clock \"0.4\" is not a clock: a clock is above 0. Nothing", dw(166), dw(120)},
+        {"-5", nullptr, {}, "The memory clock \"-5\" is not a clock", dw(166), dw(120)},
+        {"320", "140", [](FakeRegistry& r) { r.failSet = kStatusAccessDenied, r.detail = "(r.reg)"; },
+         "The memory clock (MemClock) " + where + registryStatusText(kStatusAccessDenied) + " (r.reg)", dw(166),
+         dw(120)},
+        {"320", "140", [](FakeRegistry& r) { r.failOpen = kStatusNotFound; },
+         "(MemClock) " + where + registryStatusText(kStatusNotFound), dw(166), dw(120)},
+        {"320", "140", override(320, dw(999)), "(MemClock) " + where + "it reads back as 999 instead of 320", dw(999),
+         dw(120)},
+        {"320", "140", override(140, dw(141)), "The core clock (GrfxClock) " + where + "it reads back as 141 instead",
+         dw(320), dw(141)},
+        {"320", "140", override(320, text320), "(MemClock) " + where + "it reads back as 320 instead",
+         text320, dw(120)},
+        {"320", "140", override(320, V{kRegBinary, "x"}),
+         "(MemClock) " + where + "reading it back failed: " + registryStatusText(kStatusUnsupportedType),
+         V{kRegBinary, "x"}, dw(120)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        FakeRegistry reg;
+        reg.putDword(key, kMemClock, 166);
+        reg.putDword(key, kGrfxClock, 120);
+        if (c.setUp)
+            c.setUp(reg);
+        RegistryAccess access(reg);
+        const ClockText one[] = {{c.memory ? ClockKind::Memory : ClockKind::Core, c.memory ? c.memory : c.core}};
+        const ApplyOutcome outcome = c.memory && c.core ? ApplyClocks(access, "0002", c.memory, c.core)
+                                                        : WriteClocks(access, "0002", one);
+        EXPECT_EQ(outcome.written, c.message.empty());
+        EXPECT_NE(outcome.message.find(c.message), std::string::npos) << outcome.message;
+        EXPECT_EQ(outcome.message.empty(), c.message.empty()) << outcome.message;
+        for (const auto& [name, value] : {std::pair{kMemClock, c.memAfter}, {kGrfxClock, c.coreAfter}}) {
+            const FakeRegistry::Value* stored = reg.find(key, name);
+            EXPECT_EQ(V(stored->type, stored->data), value) << name;
+        }
+    }
+}
