@@ -18,7 +18,7 @@ TEST(Mainfrm, StartShowsTheAdapterAndNamesTheOptions)
         if (c.file)
             *c.file ? writeBytes(f.presetPath, c.file) : void(std::filesystem::create_directory(f.presetPath));
         ASSERT_TRUE(f.start());
-        EXPECT_TRUE(f.main->isVisible());
+        EXPECT_TRUE(f.main->isVisible() && f.child("Command1")->isEnabled()); // "OK" is ready from the start
         EXPECT_EQ(f.child<QPlainTextEdit>("Text3")->toPlainText(), "Manufacturer : Creative Labs\n"
                   "Driver             : \nCard type       : GeForceDDR\nDriver date     : ");
         QStringList names; // in the order made: Option1 to Option4
