@@ -1,66 +1,93 @@
 #pragma once
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
-#include <QTest>
-
-#include <string>
-#include <vector>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "Mainfrm.h"
 #include "MessageBoxes.h"
-#include "support/RegistryFixture.h"
+#include "ProgramState.h"
+#include "driver/DriverLayout.h"
+#include "support/FakeRegistry.h"
+#include "support/TempDir.h"
 
 namespace tavrel::test {
 
-struct Message {
-    std::string text;
-};
+// A visible window by object name: "Mainfrm", "Presets" or "Warning".
+inline QWidget* window(const char* name, bool visible = true)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name) && (w->isVisible() || !visible))
+            return w;
+    return nullptr;
+}
 
-// Message boxes answered at once and remembered.
-struct RecordedMessages : MessageBoxes {
-    void show(QWidget*, const QString& text) override { shown.push_back({text.toStdString()}); }
-    std::vector<Message> shown;
-};
-
-// A registry file and a program state whose message boxes are answered at
-// once and remembered.
-struct GuiFixture : RegistryFixture {
-    explicit GuiFixture(std::string_view regFileBytes) : RegistryFixture(regFileBytes) {}
-    ~GuiFixture()
+// The windows on an in-memory registry and a fresh folder; message boxes (modal, they would block) are kept.
+struct GuiFixture : MessageBoxes {
+    explicit GuiFixture(bool oneAdapter = true) // a GeForceDDR under "0000" at 450/135
     {
-        delete main.data();
-        QApplication::processEvents();
+        if (oneAdapter)
+            addAdapter(0, "GeForceDDR", 450, 135);
+    }
+    ~GuiFixture() override // deletes the windows left open
+    {
+        for (const char* name : {"Mainfrm", "Presets", "Warning"})
+            while (QWidget* w = window(name, false))
+                delete w;
+    }
+    void show(QWidget*, const QString& text) override { messages.push_back(text.toStdString()); }
+
+    void addAdapter(int index, const char* infSection, std::uint32_t mem, std::uint32_t core) // Creative, "000i"
+    {
+        reg.putText(DisplayClassKey(index), kProviderName, kCreativeLabs);
+        reg.putText(DisplayClassKey(index), kInfSection, infSection);
+        reg.putDword(driverSettingsPath(displayKeyName(index)), kMemClock, mem);
+        reg.putDword(driverSettingsPath(displayKeyName(index)), kGrfxClock, core);
+    }
+    Mainfrm* start() { return main = Mainfrm::start(state, *this); }
+
+    // A control of window `in`, by default the main window.
+    template <typename T = QAbstractButton> T* child(const char* name, QWidget* in = nullptr) const
+    {
+        T* w = (in ? in : main.data())->findChild<T*>(QString::fromLatin1(name));
+        return w ? w : throw std::runtime_error(std::string("no control ") + name);
+    }
+    void click(const char* name, QWidget* in = nullptr) const // the windows it closes are gone after
+    {
+        QAbstractButton* button = child(name, in); // near the left: a radio button answers on its circle and text
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    std::string clocks() const // "Text1/Slider1 Text2/Slider2"
+    {
+        return QString("%1/%2 %3/%4").arg(child<QLineEdit>("Text1")->text()).arg(child<QSlider>("Slider1")->value())
+            .arg(child<QLineEdit>("Text2")->text()).arg(child<QSlider>("Slider2")->value()).toStdString();
     }
 
-    Mainfrm* start()
-    {
-        main = Mainfrm::start(*state, recorded);
-        return main;
-    }
-
-    template <typename T>
-    T* child(const char* name) const
-    {
-        T* w = main ? main->findChild<T*>(QString::fromLatin1(name)) : nullptr;
-        if (!w)
-            throw std::runtime_error(std::string("no control ") + name);
-        return w;
-    }
-
-    RecordedMessages recorded;
-    std::vector<Message>& messages = recorded.shown;
+    TempDir dir;
+    std::filesystem::path presetPath = dir / "TAVRL.CFG";
+    FakeRegistry reg;
+    ProgramState state{reg, PresetFile(presetPath)};
+    std::vector<std::string> messages;
     QPointer<Mainfrm> main;
 };
 
-// A Creative GeForceDDR under "0000" with its clocks in DEFAULT.
-std::string oneAdapterRegistry(std::string_view defaultValues = "\"MemClock\"=dword:0000012c\n\"GrfxClock\"=dword:00000078\n");
+// An assistive technology's toggle action (AT-SPI "toggle").
+inline void toggle(QAbstractButton* b)
+{
+    QAccessible::queryAccessibleInterface(b)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
 
-// Drags a slider's handle with the mouse to the given value.
-void dragSlider(QSlider* slider, int value);
+// Drags a slider's handle with the mouse by dx pixels, in steps as a hand moves; each position shows while held.
+inline void dragSlider(QSlider* slider, int dx)
+{
+    QStyleOptionSlider opt;
+    opt.initFrom(slider);
+    opt.minimum = slider->minimum(), opt.maximum = slider->maximum(), opt.sliderPosition = slider->value();
+    QPoint p = slider->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider).center();
+    QTest::mousePress(slider, Qt::LeftButton, {}, p);
+    for (int step = 0; step < std::abs(dx); step += 5)
+        QTest::mouseMove(slider, p += QPoint(dx < 0 ? -5 : 5, 0));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, p);
+}
 
 } // namespace tavrel::test

@@ -2,17 +2,13 @@
 
 #include <QApplication>
 
-#include "Resources.h"
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) // no display, also when the build lists the tests
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // Windows close in tests without ending the test program.
-    QApplication::setQuitOnLastWindowClosed(false);
-    tavrel::initResources();
-    tavrel::setApplicationMetadata();
+    QApplication::setQuitOnLastWindowClosed(false); // closing a window must not end the tests
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
