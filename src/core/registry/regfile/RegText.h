@@ -1,0 +1,68 @@
+// One version of a .reg file: its bytes, their encoding, the index of its
+// headers, and the reads and edits of its values.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "io/FileIo.h"
+#include "registry/RegFileStore.h"
+#include "registry/regfile/KeyIndex.h"
+#include "registry/regfile/RegCodec.h"
+#include "registry/regfile/ValueParser.h"
+#include "registry/regfile/ValueWriter.h"
+
+namespace tavrel::regfile {
+
+// Values are parsed only when their key is read, so that loading costs
+// little more than reading the file.
+class RegText {
+public:
+    // Takes the bytes of an existing file; a missing or empty file stays a
+    // new one, written as version 5 UTF-16 with CR LF on the first write.
+    std::optional<RegFileError> adopt(FileBytes file, const std::filesystem::path& path);
+    const FileStamp& stamp() const { return file_.stamp(); }
+    const FileBytes& file() const { return file_; }
+
+    KeyInfo resolve(int root, std::u16string_view folded) const;
+    // The last word on a value in the key's sections; the insertion point
+    // for a new value line goes to *tail.
+    std::optional<Entry> findValue(const KeyInfo& key, std::u16string_view folded, std::size_t* tail) const
+    {
+        return ValueParser(text_, index_, version_).findValue(key, folded, tail);
+    }
+    std::string ansiView(const Entry& e) const { return regfile::ansiView(e, version_); }
+
+    Edit setValueEdit(int root, std::string_view path, const KeyInfo& key, std::string_view name, std::uint32_t type,
+                      std::string_view ansiData) const;
+    Edit createKeyEdit(int root, std::string_view path) const { return writer().createKey(root, path); }
+    // After the edit was written: the new file's bytes, indexed.
+    void applyEdit(const Edit& edit, FileBytes written, const std::filesystem::path& path);
+
+private:
+    ValueWriter writer() const { return ValueWriter(text_, version_, eol_, exists_); }
+    int openContinuation() const;
+    std::optional<std::error_code> scanFile();
+
+    FileBytes file_;
+    TextView text_;
+    bool exists_ = false;
+    int version_ = 5;
+    std::size_t bodyStart_ = 0; // after the first line
+    std::u16string eol_ = u"\r\n";
+    KeyIndex index_;
+
+    // Keys looked up in this version: the program opens the same few keys
+    // again for every value it reads.
+    struct Resolved {
+        int root;
+        std::u16string folded;
+        KeyInfo key;
+    };
+    mutable std::vector<Resolved> resolved_;
+};
+
+} // namespace tavrel::regfile
