@@ -271,6 +271,7 @@ std::int32_t RegFileStore::RegCreateKeyExA(RegHandle hKey, const char* lpSubKey,
                                            std::uint32_t /*samDesired*/, const void* /*lpSecurityAttributes*/,
                                            RegHandle* phkResult, std::uint32_t* lpdwDisposition)
 {
+    d->writeError = {};
     if (phkResult)
         *phkResult = 0;
     if (const std::int32_t status = d->ready())
@@ -339,6 +340,7 @@ std::int32_t RegFileStore::RegQueryValueExA(RegHandle hKey, const char* lpValueN
 std::int32_t RegFileStore::RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t /*Reserved*/,
                                           std::uint32_t dwType, const std::uint8_t* lpData, std::uint32_t cbData)
 {
+    d->writeError = {}; // a reason belongs to the write that failed, not to an earlier one
     if (const std::int32_t status = d->ready())
         return status;
     Impl::OpenKey* key = d->find(hKey);

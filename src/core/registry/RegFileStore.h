@@ -42,7 +42,8 @@ public:
     const RegFileError& loadError() const;
     const std::filesystem::path& path() const;
 
-    // The reason the last failed write gave, naming the file.
+    // Why the last write or create failed in the file, naming it; empty
+    // when it did not fail there.
     const FileError& lastWriteError() const;
 
     std::int32_t RegOpenKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t ulOptions,
