@@ -160,11 +160,13 @@ ClockPresetTable defaults(std::int16_t memoryClock, std::int16_t coreClock)
     return t;
 }
 
+#ifndef _WIN32
 std::string environment(const char* name)
 {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
+#endif
 
 std::error_code openAndClose(const fs::path& path)
 {
