@@ -160,7 +160,7 @@ ClockPresetTable defaults(std::int16_t memoryClock, std::int16_t coreClock)
     return t;
 }
 
-std::string environment(const char* name)
+[[maybe_unused]] std::string environment(const char* name) // not used on Windows
 {
     const char* value = std::getenv(name);
     return value ? value : "";
