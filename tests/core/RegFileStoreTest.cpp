@@ -71,14 +71,14 @@ TEST(RegFileStore, ReadsEverySyntaxFormInEveryEncoding)
 "Gone"="x"
 "Gone"=-
 "Bad"=dword:123456789
-"Later"="first"
+"Lazy"="first"
 "Multi8"=hex(7):61,00,62,00,00
 "NoEnd16"=hex(1):61,00,62,00
 "Multi16"=hex(7):61,00,00,00,62,00,00,00,00,00
 "Café"="Snow ☃ for 5€"
 "☃"=dword:00000001
 [HKLM\SOFTWARE\syntax]
-"later"="second"
+"lazy"="second"
 [HKEY_LOCAL_MACHINE\Software\Syntax\Deep\Deeper]
 "x"=dword:00000002
 [HKEY_NOWHERE\Bar]
@@ -104,12 +104,12 @@ TEST(RegFileStore, ReadsEverySyntaxFormInEveryEncoding)
         {Any, s, "Qword", 0, {kRegQword, "\x01\0\0\0\0\0\0\0"s}},
         {Any, s, "Gone", kStatusNotFound, {}},
         {Any, s, "Bad", kStatusNotFound, {}},
-        {Any, s, "LATER", 0, {kRegSz, "second\0"s}},
+        {Any, s, "LAZY", 0, {kRegSz, "second\0"s}},
         {Regedit4, s, "Multi8", 0, {kRegMultiSz, "a\0b\0\0"s}},
         // As the A calls give them: Windows-1252, '?' for what it cannot hold.
         {Version5, s, "NoEnd16", 0, {kRegSz, "ab"}},
         {Version5, s, "Multi16", 0, {kRegMultiSz, "a\0b\0\0"s}},
-        {Utf16, s, "Caf\xE9", 0, {kRegSz, "Snow ? for 5\x80\0"s}},
+        {Utf16, s, "CAF\xC9", 0, {kRegSz, "Snow ? for 5\x80\0"s}},
         {Utf16, s, "?", kStatusNotFound, {}},
         {Any, s + "\\Deep", nullptr, 0, {}},
         {Any, s + "\\Deep\\Deeper", "x", 0, dword(2)},
