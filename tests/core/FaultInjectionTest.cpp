@@ -36,7 +36,7 @@ const std::map<FileStep, std::pair<std::errc, std::int32_t>> kFaults = {
 };
 
 const std::string kOldRegistry = regedit4(displayKey(0, "Creative Labs", "GeForceDDR") + "[HKEY_LOCAL_MACHINE\\"
-                                          + driverSettingsPath("0000") + "]\n\"MemClock\"=dword:0000012c\n");
+                                          + driverSettingsPath("0000") + "]\n\"MemClock\"=dword:0000012c\n\"GrfxClock\"=\"120\"\n");
 
 // The steps an operation takes once armed; the one numbered failAt fails.
 struct Faults {
@@ -84,11 +84,10 @@ Outcome writeClock(const fs::path& dir, Faults& f, bool changedByAnother)
     RegFileStore store(dir / "registry.reg", f.hook());
     EXPECT_TRUE(store.load());
     RegistryAccess access(store);
-    const LooseValue old = changedByAnother ? LooseValue(std::int32_t{400}) : LooseValue(std::int32_t{300});
-    if (changedByAnother) // the store reads the file again under the lock before it writes
-        {
+    const LooseValue old(std::int32_t{300});
+    if (changedByAnother) { // the store reads the file again under the lock before it writes
         std::string changed = kOldRegistry;
-        writeBytes(dir / "registry.reg", changed.replace(changed.find("0000012c"), 8, "00000190"));
+        writeBytes(dir / "registry.reg", changed.replace(changed.find("\"120\""), 5, "\"1350\""));
     }
     f.arm();
     const std::int32_t status
