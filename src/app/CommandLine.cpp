@@ -110,7 +110,7 @@ void printPresets(const ClockPresetTable& table)
 
 } // namespace
 
-bool wantsCommandLine(int argc, char* argv[])
+bool wantsCommandLine(int argc, [[maybe_unused]] char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
 #ifndef _WIN32
@@ -126,7 +126,7 @@ bool wantsCommandLine(int argc, char* argv[])
     return false;
 }
 
-std::optional<std::string> registryOption(int argc, char* argv[])
+std::optional<std::string> registryOption([[maybe_unused]] int argc, [[maybe_unused]] char* argv[])
 {
     std::optional<std::string> file;
 #ifndef _WIN32
@@ -136,9 +136,6 @@ std::optional<std::string> registryOption(int argc, char* argv[])
         else if (std::strncmp(argv[i], "--registry=", 11) == 0)
             file = argv[i] + 11;
     }
-#else
-    (void)argc;
-    (void)argv;
 #endif
     return file;
 }

@@ -4,22 +4,10 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <vector>
 
 namespace tavrel::test {
-
-std::ostream& operator<<(std::ostream& out, const StoredValue& value)
-{
-    out << "type " << value.type << ", " << value.data.size() << " bytes:";
-    for (unsigned char c : value.data) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, " %02x", c);
-        out << hex;
-    }
-    return out;
-}
 
 void deleteLocalMachineTree(const std::string& path)
 {
@@ -28,57 +16,37 @@ void deleteLocalMachineTree(const std::string& path)
         throw std::runtime_error("cannot delete HKLM\\" + path + ": status " + std::to_string(s));
 }
 
-namespace {
-
-void snapshotKey(HKEY key, const std::string& relative, RegistrySnapshot& out)
-{
-    DWORD subkeys = 0, maxSubkeyLen = 0, values = 0, maxNameLen = 0, maxDataLen = 0;
-    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkeyLen, nullptr, &values, &maxNameLen,
-                           &maxDataLen, nullptr, nullptr)
-        != ERROR_SUCCESS)
-        throw std::runtime_error("cannot query key " + relative);
-
-    auto& here = out[relative];
-    std::vector<char> name(maxNameLen + 1);
-    std::vector<BYTE> data(maxDataLen + 1);
-    for (DWORD i = 0; i < values; ++i) {
-        DWORD nameLen = static_cast<DWORD>(name.size());
-        DWORD dataLen = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        if (::RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot list the values of " + relative);
-        here[std::string(name.data(), nameLen)] = {type, std::string(reinterpret_cast<char*>(data.data()), dataLen)};
-    }
-
-    std::vector<char> subName(maxSubkeyLen + 1);
-    for (DWORD i = 0; i < subkeys; ++i) {
-        DWORD len = static_cast<DWORD>(subName.size());
-        if (::RegEnumKeyExA(key, i, subName.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot list the keys of " + relative);
-        const std::string sub(subName.data(), len);
-        HKEY child = nullptr;
-        if (::RegOpenKeyExA(key, sub.c_str(), 0, KEY_READ, &child) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot open " + sub);
-        snapshotKey(child, relative.empty() ? sub : relative + "\\" + sub, out);
-        ::RegCloseKey(child);
-    }
-}
-
-} // namespace
-
 RegistrySnapshot snapshotLocalMachine(const std::string& path)
 {
     RegistrySnapshot out;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return out;
-    try {
-        snapshotKey(key, "", out);
-    } catch (...) {
+    std::vector<std::string> pending{""}; // relative paths still to list
+    while (!pending.empty()) {
+        const std::string relative = pending.back();
+        pending.pop_back();
+        HKEY key = nullptr;
+        const std::string full = relative.empty() ? path : path + "\\" + relative;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, full.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+            if (relative.empty())
+                return out;
+            throw std::runtime_error("cannot open " + full);
+        }
+        auto& values = out[relative];
+        char name[16384];
+        std::vector<BYTE> data(1 << 16);
+        for (DWORD i = 0;; ++i) {
+            DWORD nameLen = sizeof name, dataLen = static_cast<DWORD>(data.size()), type = 0;
+            if (::RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS)
+                break;
+            values[std::string(name, nameLen)] = {type, std::string(reinterpret_cast<char*>(data.data()), dataLen)};
+        }
+        for (DWORD i = 0;; ++i) {
+            DWORD nameLen = sizeof name;
+            if (::RegEnumKeyExA(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            pending.push_back(relative.empty() ? std::string(name, nameLen) : relative + "\\" + std::string(name, nameLen));
+        }
         ::RegCloseKey(key);
-        throw;
     }
-    ::RegCloseKey(key);
     return out;
 }
 

@@ -4,14 +4,29 @@
 
 namespace tavrel::test {
 
-std::string regedit4(std::string_view body)
+std::string regFile(std::string_view body, const RegForm& form)
 {
-    std::string out = "REGEDIT4\r\n\r\n";
-    for (char c : body) {
-        if (c == '\n')
-            out += "\r\n";
+    const std::string text = std::string(form.header) + "\n\n" + std::string(body);
+    std::string out = form.utf16 ? "\xFF\xFE" : "";
+    auto put = [&](char32_t u) {
+        if (form.utf16)
+            out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
         else
-            out.push_back(c);
+            out += u == U'€' ? '\x80' : static_cast<char>(u);
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t u = static_cast<unsigned char>(text[i++]);
+        const std::size_t extra = u >= 0xE0 ? 2 : u >= 0xC0 ? 1 : 0;
+        bool utf8 = extra && i + extra <= text.size();
+        for (std::size_t k = 0; utf8 && k < extra; ++k)
+            utf8 = (text[i + k] & 0xC0) == 0x80;
+        for (std::size_t k = 0; utf8 && k < extra; ++k)
+            u = (k ? u : u & (0x3F >> extra)) << 6 | (text[i++] & 0x3F);
+        if (u != '\n')
+            put(u);
+        else
+            for (const char e : std::string_view(form.eol))
+                put(static_cast<unsigned char>(e));
     }
     return out;
 }
@@ -24,9 +39,7 @@ std::string displayKey(int index, const char* provider, const char* infSection, 
         s += "\"ProviderName\"=\"" + std::string(provider) + "\"\n";
     if (infSection)
         s += "\"InfSection\"=\"" + std::string(infSection) + "\"\n";
-    s += extraLines;
-    s += "\n";
-    return s;
+    return s + std::string(extraLines) + "\n";
 }
 
 RegistryFixture::RegistryFixture(std::string_view regFileBytes) : regFile(dir / "registry.reg")

@@ -1,17 +1,32 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace tavrel::test {
 
-// A fresh folder under the system's temporary folder, removed with its
-// contents when the object goes.
+// A fresh folder under `base`, removed with its contents when the object goes.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path())
+    {
+        static std::atomic<unsigned> counter{0};
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        do
+            path_ = base / ("tavrel-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+        while (!std::filesystem::create_directory(path_));
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
@@ -22,10 +37,27 @@ private:
     std::filesystem::path path_;
 };
 
-std::string readBytes(const std::filesystem::path& file);
-void writeBytes(const std::filesystem::path& file, std::string_view bytes);
+inline std::string readBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + file.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
+inline void writeBytes(const std::filesystem::path& file, std::string_view bytes)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw std::runtime_error("cannot write " + file.string());
+}
+
+#ifdef TAVREL_SAMPLES_DIR
 // The path of a file in samples/.
-std::filesystem::path samplePath(std::string_view name);
+inline std::filesystem::path samplePath(std::string_view name)
+{
+    return std::filesystem::path(TAVREL_SAMPLES_DIR) / name;
+}
+#endif
 
 } // namespace tavrel::test
