@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64 qt6-base-dev-tools
+scripts/deps.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64 fonts-wine qt6-base-dev-tools
 source scripts/qt-windows-prefix.sh
 if [ "${TAVREL_WINDOWS_GUI:-0}" = 1 ]; then
   scripts/build-qt-windows.sh

@@ -6,21 +6,25 @@
 #   program.sh TAVREL_EXE SAMPLE_REG SCREENSHOT
 # WINEPREFIX and the rest of Wine's environment come from the caller.
 set -euo pipefail
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s '-screen 0 800x600x24' "$0" "$@"
+fi
 exe=$1 sample=$2 shot=$3
 key='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\DEFAULT'
 
+# Wine's desktop process draws every window of the prefix: start it afresh
+# on this display.
+wineserver -k || true
+wineserver -w
 wine regedit /S "$sample"
 
-# The window: no window manager, so the window's name is its caption.
-xvfb-run -a -s '-screen 0 800x600x24' bash -c '
-  wine "$1" & pid=$!
-  id=$(timeout 60 xdotool search --sync --onlyvisible --name "^Tavrel - Version [0-9.]+\$" | head -n 1) || true
-  [ -n "$id" ] || { echo "no main window appeared"; kill $pid; exit 1; }
-  sleep 3 # let it paint
-  import -window root "$2"
-  xdotool windowclose "$id" 2>/dev/null || kill $pid
-  wait $pid || true
-' _ "$exe" "$shot"
+# No window manager, so the window's name is its caption.
+wine "$exe" & pid=$!
+id=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tavrel - Version [0-9.]+$' | head -n 1) || true
+[ -n "$id" ] || { echo "no main window appeared"; kill $pid; exit 1; }
+sleep 3 # let it paint
+import -window "$id" "$shot"
+kill $pid; wait $pid || true
 echo "main window shown; screenshot in $shot"
 
 info=$(wine "$exe" --info)
