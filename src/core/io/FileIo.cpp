@@ -3,11 +3,46 @@
 // FileIoPosix.cpp and FileIoWindows.cpp hold the system calls.
 #include "io/FileIo.h"
 
+#include <cerrno>
 #include <utility>
+
+#include "io/PlatformFile.h"
 
 namespace tavrel {
 
 namespace fs = std::filesystem;
+
+FileError readWholeFile(const fs::path& path, std::string& out, const FaultHook& hook)
+{
+    FileError err{path, FileStep::Open, platform::injected(hook, FileStep::Open, path)};
+    if (err)
+        return err;
+    const int fd = platform::openForReading(path);
+    if (fd < 0) {
+        err.code = {errno, std::generic_category()};
+        return err;
+    }
+    std::string data;
+    err.step = FileStep::Read;
+    err.code = platform::injected(hook, FileStep::Read, path);
+    char buf[1 << 16];
+    while (!err) {
+        const long n = platform::readSome(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err.code = {errno, std::generic_category()};
+        } else if (n == 0) {
+            break;
+        } else {
+            data.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+    platform::closeFile(fd);
+    if (!err)
+        out = std::move(data);
+    return err;
+}
 
 const char* fileStepName(FileStep step)
 {

@@ -1,6 +1,7 @@
 // The file operations on Linux and other POSIX systems: reads through a
 // mapping, saves through a temporary file renamed over the old one.
 #include "io/FileIo.h"
+#include "io/PlatformFile.h"
 
 #include <algorithm>
 #include <atomic>
@@ -21,10 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::error_code injected(const FaultHook& hook, FileStep step, const fs::path& path)
-{
-    return hook ? hook(step, path) : std::error_code{};
-}
+using platform::injected;
 
 std::error_code lastError()
 {
@@ -85,37 +83,24 @@ FileStamp stampOf(const struct stat& st)
 
 } // namespace
 
-FileError readWholeFile(const fs::path& path, std::string& out, const FaultHook& hook)
+namespace platform {
+
+int openForReading(const fs::path& path)
 {
-    FileError err{path, FileStep::Open, injected(hook, FileStep::Open, path)};
-    if (err)
-        return err;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        err.code = lastError();
-        return err;
-    }
-    std::string data;
-    err.step = FileStep::Read;
-    err.code = injected(hook, FileStep::Read, path);
-    char buf[1 << 16];
-    while (!err) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err.code = lastError();
-        } else if (n == 0) {
-            break;
-        } else {
-            data.append(buf, static_cast<std::size_t>(n));
-        }
-    }
-    ::close(fd);
-    if (!err)
-        out = std::move(data);
-    return err;
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
 }
+
+long readSome(int fd, char* into, unsigned size)
+{
+    return static_cast<long>(::read(fd, into, size));
+}
+
+void closeFile(int fd)
+{
+    ::close(fd);
+}
+
+} // namespace platform
 
 // Copies a piece that is a range of a file read before inside the kernel,
 // as cp does. False when the system cannot (nothing was copied then, and

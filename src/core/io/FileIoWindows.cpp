@@ -1,6 +1,7 @@
 // The file operations on Windows: files are read into memory, and a save
 // goes through a temporary file that then takes the old one's place.
 #include "io/FileIo.h"
+#include "io/PlatformFile.h"
 
 #include <windows.h>
 
@@ -19,10 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::error_code injected(const FaultHook& hook, FileStep step, const fs::path& path)
-{
-    return hook ? hook(step, path) : std::error_code{};
-}
+using platform::injected;
 
 std::error_code lastError()
 {
@@ -41,37 +39,24 @@ std::error_code lastWinError()
 
 } // namespace
 
-FileError readWholeFile(const fs::path& path, std::string& out, const FaultHook& hook)
+namespace platform {
+
+int openForReading(const fs::path& path)
 {
-    FileError err{path, FileStep::Open, injected(hook, FileStep::Open, path)};
-    if (err)
-        return err;
-    const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        err.code = lastError();
-        return err;
-    }
-    std::string data;
-    err.step = FileStep::Read;
-    err.code = injected(hook, FileStep::Read, path);
-    char buf[1 << 16];
-    while (!err) {
-        const int n = ::_read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err.code = lastError();
-        } else if (n == 0) {
-            break;
-        } else {
-            data.append(buf, static_cast<std::size_t>(n));
-        }
-    }
-    ::_close(fd);
-    if (!err)
-        out = std::move(data);
-    return err;
+    return ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
 }
+
+long readSome(int fd, char* into, unsigned size)
+{
+    return static_cast<long>(::_read(fd, into, size));
+}
+
+void closeFile(int fd)
+{
+    ::_close(fd);
+}
+
+} // namespace platform
 
 FileError writeFileAtomically(const fs::path& path, std::span<const FilePiece> pieces, const FaultHook& hook)
 {
