@@ -59,7 +59,10 @@ std::pair<std::map<fs::path, std::string>, std::ptrdiff_t> snapshot(const fs::pa
     for (const auto& e : fs::directory_iterator(dir))
         if (e.path().extension() != ".lock")
             files[e.path()] = readBytes(e.path());
-    return {files, fs::is_directory("/proc/self/fd") ? std::distance(fs::directory_iterator("/proc/self/fd"), {}) : 0};
+#ifndef _WIN32
+    return {files, std::distance(fs::directory_iterator("/dev/fd"), {})};
+#endif
+    return {files, 0};
 }
 
 using Outcome = std::pair<std::string, std::int32_t>; // the message (empty: it worked) and a registry's status
@@ -111,7 +114,6 @@ Outcome savePresets(const fs::path& dir, Faults& f, bool over)
     return {err ? err.message() : "", 0};
 }
 
-// The registry writes give a Win32 status.
 const struct Operation { const char* name; const char* file; std::vector<FileStep> mustTake;
                          Outcome (*run)(const fs::path& dir, Faults& f, bool); bool variant; } kOperations[] = {
     {"write a clock value", "registry.reg",
