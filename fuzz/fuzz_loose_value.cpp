@@ -5,7 +5,6 @@
 #include <cfloat>
 #include <cmath>
 #include <regex>
-#include <string>
 
 #include "FuzzCheck.h"
 #include "values/LooseValue.h"

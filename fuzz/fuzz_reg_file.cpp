@@ -1,8 +1,8 @@
 // Any bytes as the registry file: load, write one value (creating its key), load again. A refused file is
 // never written; otherwise the value reads back, in the store and from the file, and writing it again changes
-// no byte. This found the store reading outside its key index for an empty file, and a key path ending in an
-// empty name that was written but could never be opened again (RegFileStoreTest and RegistryContract keep
-// both). The input is the file, less a few bytes that choose the write (the key from its front, at times).
+// no byte. This found the store reading outside its key index for an empty file, and key paths ending in an
+// empty name or holding a line break that were written but could never be opened again (RegFileStoreTest and
+// RegistryContract keep them). The input is the file, less a few bytes that choose the write (the key from its front, at times).
 
 #include <fuzzer/FuzzedDataProvider.h>
 
