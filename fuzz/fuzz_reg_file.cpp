@@ -2,7 +2,7 @@
 // never written; otherwise the value reads back, in the store and from the file, and writing it again changes
 // no byte. This found the store reading outside its key index for an empty file, and key paths ending in an
 // empty name or holding a line break that were written but could never be opened again (RegFileStoreTest and
-// RegistryContract keep them). The input is the file, less a few bytes that choose the write (the key from its front, at times).
+// RegistryContract keep them). The input is the file, less the few bytes that choose the write.
 
 #include <fuzzer/FuzzedDataProvider.h>
 

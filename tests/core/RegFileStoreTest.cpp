@@ -125,7 +125,7 @@ TEST(RegFileStore, RewriteChangesOnlyTheLinesOfTheValueWritten)
     auto with = [&](std::string_view from, std::string_view to) {
         return std::string(body).replace(body.find(from), from.size(), to);
     };
-    const struct { std::string key; const char* name; StoredValue stored; std::string expected; } cases[] = { // name null: only make the key
+    const struct { std::string key; const char* name; StoredValue stored; std::string expected; } cases[] = {
         {kDefault, "memclock", dword(350), with("dword:0000012c ; stock", "dword:0000015e ; stock")},
         {kDefault, "GrfxClock", dword(135), with("\"GrfxClock\"=\"120\"", "\"GrfxClock\"=dword:00000087")},
         {kDefault, "Added", dword(7), with("\"120\"\n", "\"120\"\n\"Added\"=dword:00000007\n")},
