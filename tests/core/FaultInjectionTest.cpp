@@ -1,22 +1,25 @@
-// Every file step of the preset store and the registry store fails in turn:
-// each operation runs once to record the steps it takes, then once for each
-// step with that step failing. The folder must hold exactly what it held,
-// the caller gets the error naming the file and the system's reason (and,
-// from the registry, the Win32 status nearest to it), and the next try works.
+// Each file step of a registry value write and of a preset save fails in turn (the operation runs once to record
+// its steps, then once per step): the folder keeps what it held, the error names the file and the system's reason
+// (a registry write, the nearest Win32 status too), and the next try works. A killed write leaves a whole file.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
-#include <vector>
-
+#include <random>
+#include <thread>
 #ifndef _WIN32
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include "driver/DriverLayout.h"
+#include "presets/PresetStore.h"
+#include "registry/RegFileStore.h"
 #include "registry/regdecl.h"
-#include "support/RegistryFixture.h"
+#include "support/TempDir.h"
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -35,159 +38,90 @@ const std::map<FileStep, std::pair<std::errc, std::int32_t>> kFaults = {
     {FileStep::Rename, {std::errc::read_only_file_system, kStatusAccessDenied}},
 };
 
-const std::string kOldRegistry = regedit4(displayKey(0, "Creative Labs", "GeForceDDR") + "[HKEY_LOCAL_MACHINE\\"
-                                          + driverSettingsPath("0000") + "]\n\"MemClock\"=dword:0000012c\n\"GrfxClock\"=\"120\"\n");
-
 // The steps an operation takes once armed; the one numbered failAt fails.
 struct Faults {
-    explicit Faults(fs::path folder, int step = -1) : dir(std::move(folder)), failAt(step) {}
-    fs::path dir;
-    int failAt;
+    int failAt = -1;
     bool armed = false;
     std::vector<FileStep> steps;
-    std::map<fs::path, std::string> before; // the folder when armed, lock files aside
-
     FaultHook hook()
     {
         return [this](FileStep step, const fs::path&) {
-            if (!armed)
-                return std::error_code{};
-            steps.push_back(step);
-            const bool fail = static_cast<int>(steps.size()) - 1 == failAt;
-            return fail ? std::make_error_code(kFaults.at(step).first) : std::error_code{};
+            steps.insert(steps.end(), armed, step);
+            return armed && steps.size() == failAt + 1u ? std::make_error_code(kFaults.at(step).first) : std::error_code{};
         };
     }
-    std::map<fs::path, std::string> folder() const
-    {
-        std::map<fs::path, std::string> files;
-        for (const auto& e : fs::directory_iterator(dir))
-            if (e.path().extension() != ".lock")
-                files[e.path()] = readBytes(e.path());
-        return files;
-    }
-    void arm()
-    {
-        before = folder();
-        armed = true;
-    }
 };
 
-struct Outcome {
-    std::string message; // empty: it worked
-    std::int32_t status = 0;
-};
+// The folder's files (lock files aside), and how many files the process holds open.
+std::pair<std::map<fs::path, std::string>, std::ptrdiff_t> snapshot(const fs::path& dir)
+{
+    std::map<fs::path, std::string> files;
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.path().extension() != ".lock")
+            files[e.path()] = readBytes(e.path());
+#ifndef _WIN32
+    return {files, std::distance(fs::directory_iterator("/dev/fd"), {})};
+#endif
+    return {files, 0};
+}
 
-// Writes MemClock 350 through a store over the registry file; on failure the
-// store still reads the old value, and the write works once the fault is gone.
+using Outcome = std::pair<std::string, std::int32_t>; // the message (empty: it worked) and a registry's status
+
+// Writes MemClock 350 over 300; on failure the store still reads 300, and the write works once the fault is gone.
 Outcome writeClock(const fs::path& dir, Faults& f, bool changedByAnother)
 {
+    fs::copy_file(samplePath("one-adapter.reg"), dir / "registry.reg", fs::copy_options::overwrite_existing);
     RegFileStore store(dir / "registry.reg", f.hook());
     EXPECT_TRUE(store.load());
     RegistryAccess access(store);
-    const LooseValue old(std::int32_t{300});
-    if (changedByAnother) { // the store reads the file again under the lock before it writes
-        std::string changed = kOldRegistry;
-        writeBytes(dir / "registry.reg", changed.replace(changed.find("\"120\""), 5, "\"1350\""));
-    }
-    f.arm();
-    const std::int32_t status
-        = SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue(std::int32_t{350}), kRegDword);
+    if (changedByAnother) // it grows in place: the store reads it again under the lock before it writes
+        writeBytes(dir / "registry.reg", readBytes(dir / "registry.reg") + std::string("\r\0\n\0", 4));
+    const auto before = snapshot(dir);
+    f.armed = true;
+    const std::int32_t status = SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue("350"), kRegDword);
     f.armed = false;
     if (status == kStatusSuccess)
         return {};
-    QueryValue(access, driverSettingsPath("0000"), kMemClock);
-    EXPECT_EQ(access.QueryValueResult, old);
     const Outcome out{store.lastWriteError().message(), status};
-    EXPECT_EQ(SetKeyValue(access, driverSettingsPath("0000"), kMemClock, old, kRegDword), kStatusSuccess);
+    QueryValue(access, driverSettingsPath("0000"), kMemClock);
+    EXPECT_EQ(std::pair(snapshot(dir), access.QueryValueResult), std::pair(before, LooseValue(std::int32_t{300})));
+    EXPECT_EQ(SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue("350"), kRegDword), 0);
     return out;
 }
 
-ClockPresetTable savedTable()
+// Saves the presets over a file of mode 0646 (no temporary file's 0600, and the usual umasks clear one of its
+// bits), or creates the file; on failure the next save works.
+Outcome savePresets(const fs::path& dir, Faults& f, bool over)
 {
-    ClockPresetTable t = editorDefaultPresets();
-    t[0] = {"Quiet", LooseValue("250"), LooseValue("110")};
-    return t;
+    const fs::path file = dir / "TAVRL.CFG";
+    fs::remove(file);
+    if (over)
+        writeBytes(file, renderPresetFile(startDefaultPresets())), fs::permissions(file, fs::perms(0646));
+#ifndef _WIN32
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+#endif
+    const auto before = snapshot(dir);
+    f.armed = true;
+    const FileError err = WritePresetFile(PresetFile(file, f.hook()), editorDefaultPresets());
+    f.armed = false;
+#ifndef _WIN32
+    EXPECT_EQ(::umask(mask), mask) << "the save changed the umask";
+    EXPECT_TRUE(!over || fs::status(file).permissions() == fs::perms(0646));
+#endif
+    EXPECT_TRUE(!err || snapshot(dir) == before);
+    EXPECT_FALSE(err && WritePresetFile(PresetFile(file), editorDefaultPresets()));
+    return {err ? err.message() : "", 0};
 }
 
-Outcome outcome(const FileError& err)
-{
-    return {err ? err.message() : std::string(), 0};
-}
-
-const struct Operation {
-    const char* name;
-    const char* file;
-    bool registry; // gives a Win32 status
-    std::vector<FileStep> mustTake;
-    void (*setup)(const fs::path& dir);
-    Outcome (*run)(const fs::path& dir, Faults& f);
-} kOperations[] = {
-    // 0646 is no temporary file's 0600, and the usual umasks clear one of
-    // its bits: only a save that gives the new file the old one's mode keeps it.
-    {"save over the preset file", "TAVRL.CFG", false, {FileStep::CreateTemp, FileStep::Write, FileStep::Flush,
-                                                        FileStep::Rename},
-     [](const fs::path& dir) {
-         writeBytes(dir / "TAVRL.CFG", renderPresetFile(startDefaultPresets()));
-         fs::permissions(dir / "TAVRL.CFG", fs::perms(0646));
-     },
-     [](const fs::path& dir, Faults& f) {
-         f.arm();
-         const Outcome out = outcome(WritePresetFile(presetFileIn(dir, f.hook()), savedTable()));
-#ifndef _WIN32
-         EXPECT_EQ(fs::status(dir / "TAVRL.CFG").permissions(), fs::perms(0646));
-#endif
-         return out;
-     }},
-    {"create the preset file", "TAVRL.CFG", false, {FileStep::CreateTemp, FileStep::Rename},
-     [](const fs::path&) {},
-     [](const fs::path& dir, Faults& f) {
-         f.arm();
-         const FileError err = WritePresetFile(presetFileIn(dir, f.hook()), savedTable());
-         EXPECT_EQ(ProbePresetFile(presetFileIn(dir)), err ? PresetFileState::Missing : PresetFileState::Present);
-#ifndef _WIN32
-         const mode_t mask = ::umask(077); // the usual mode of a new file, not a temporary file's
-         ::umask(mask);
-         EXPECT_TRUE(err || fs::status(dir / "TAVRL.CFG").permissions() == fs::perms(0666 & ~mask));
-#endif
-         return outcome(err);
-     }},
-    {"load the registry file", "registry.reg", false, {FileStep::Open, FileStep::Read},
-     [](const fs::path& dir) { writeBytes(dir / "registry.reg", kOldRegistry); },
-     [](const fs::path& dir, Faults& f) -> Outcome {
-         f.arm();
-         RegFileStore store(dir / "registry.reg", f.hook());
-         if (store.load())
-             return {};
-         RegistryAccess access(store); // a file that could not be read is never written
-         EXPECT_EQ(SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue("350"), kRegDword),
-                   kStatusBadDb);
-         return {store.loadError().message(), 0};
-     }},
-    {"write a clock value", "registry.reg", true,
-     {FileStep::Lock, FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename},
-     [](const fs::path& dir) { writeBytes(dir / "registry.reg", kOldRegistry); },
-     [](const fs::path& dir, Faults& f) { return writeClock(dir, f, false); }},
-    {"write a clock value after another program changed the file", "registry.reg", true,
-     {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename},
-     [](const fs::path& dir) { writeBytes(dir / "registry.reg", kOldRegistry); },
-     [](const fs::path& dir, Faults& f) { return writeClock(dir, f, true); }},
-    {"create a key in a registry that has no file yet", "registry.reg", true, {FileStep::Lock, FileStep::Rename},
-     [](const fs::path&) {},
-     [](const fs::path& dir, Faults& f) -> Outcome {
-         RegFileStore store(dir / "registry.reg", f.hook());
-         EXPECT_TRUE(store.load());
-         f.arm();
-         RegHandle h = 7;
-         const std::int32_t status = store.RegCreateKeyExA(kHKeyLocalMachine, "Software\\New", 0, nullptr, 0,
-                                                           kKeyAccessMask, nullptr, &h, nullptr);
-         store.RegCloseKey(h);
-         EXPECT_EQ(fs::exists(dir / "registry.reg"), status == kStatusSuccess);
-         if (status == kStatusSuccess)
-             return {};
-         EXPECT_EQ(h, 0u);
-         EXPECT_EQ(store.RegOpenKeyExA(kHKeyLocalMachine, "Software\\New", 0, kKeyAccessMask, &h), kStatusNotFound);
-         return {store.lastWriteError().message(), status};
-     }},
+const struct Operation { const char* name; const char* file; std::vector<FileStep> mustTake;
+                         Outcome (*run)(const fs::path& dir, Faults& f, bool); bool variant; } kOperations[] = {
+    {"write a clock value", "registry.reg",
+     {FileStep::Lock, FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename}, writeClock, false},
+    {"write a clock value after another program changed the file", "registry.reg",
+     {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename}, writeClock, true},
+    {"save over the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, true},
+    {"create the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, false},
 };
 
 } // namespace
@@ -195,39 +129,73 @@ const struct Operation {
 TEST(FaultInjection, EveryFileStepFailingLeavesTheFilesAndReportsWhy)
 {
     for (const Operation& op : kOperations) {
-        SCOPED_TRACE(op.name);
-        std::vector<FileStep> steps;
-        {
-            TempDir dir;
-            Faults record(dir.path());
-            op.setup(dir.path());
-            EXPECT_EQ(op.run(dir.path(), record).message, "");
-            steps = record.steps;
-        }
+        TempDir dir;
+        Faults record;
+        EXPECT_EQ(op.run(dir.path(), record, op.variant).first, "") << op.name;
         for (FileStep s : op.mustTake)
-            EXPECT_NE(std::find(steps.begin(), steps.end(), s), steps.end()) << "never asks about " << fileStepName(s);
-        for (std::size_t n = 0; n < steps.size(); ++n) {
-            SCOPED_TRACE(std::string("failing step ") + std::to_string(n) + ": " + fileStepName(steps[n]));
-            TempDir dir;
-            Faults f(dir.path(), static_cast<int>(n));
-            op.setup(dir.path());
-            const Outcome out = op.run(dir.path(), f);
-            EXPECT_NE(out.message.find((dir / op.file).string()), std::string::npos) << out.message;
-            EXPECT_NE(out.message.find(std::make_error_code(kFaults.at(steps[n]).first).message()), std::string::npos)
-                << out.message;
-            EXPECT_EQ(out.status, op.registry ? kFaults.at(steps[n]).second : 0);
-            EXPECT_EQ(f.folder(), f.before);
-            Faults none(dir.path()); // nothing left behind stands in the way of the next try
-            EXPECT_EQ(op.run(dir.path(), none).message, "");
+            EXPECT_NE(std::find(record.steps.begin(), record.steps.end(), s), record.steps.end())
+                << op.name << " never asks about " << fileStepName(s);
+        for (std::size_t n = 0; n < record.steps.size(); ++n) {
+            SCOPED_TRACE(std::string(op.name) + ", failing step " + std::to_string(n) + ": " + fileStepName(record.steps[n]));
+            Faults f{static_cast<int>(n), false, {}};
+            const auto [message, status] = op.run(dir.path(), f, op.variant);
+            const auto [reason, win32] = kFaults.at(record.steps[n]);
+            EXPECT_NE(message.find((dir / op.file).string()), std::string::npos) << message;
+            EXPECT_NE(message.find(std::make_error_code(reason).message()), std::string::npos) << message;
+            EXPECT_EQ(status, op.run == writeClock ? win32 : 0);
         }
     }
-    // A registry file in a folder that cannot be made (its parent is a file).
-    TempDir dir;
-    writeBytes(dir / "plain", "not a folder");
-    RegFileStore store(dir / "plain" / "registry.reg");
-    ASSERT_TRUE(store.load());
-    RegHandle h = 0;
-    EXPECT_EQ(store.RegCreateKeyExA(kHKeyLocalMachine, "New", 0, nullptr, 0, kKeyAccessMask, nullptr, &h, nullptr),
-              3);
-    EXPECT_EQ(store.lastWriteError().path, dir / "plain" / "registry.reg");
 }
+
+#ifndef _WIN32
+// A child writes MemClock 350 or 300 by turns until killed at a random point of two writes: the file is then
+// the whole old or the whole new one. 300 kills, or 100 past 4 s; in memory, as a kill does not stop the system.
+TEST(CrashConsistency, RegistryFileIsWholeAfterAKillAtAnyPoint)
+{
+    using Micros = std::chrono::microseconds;
+    const TempDir dir(fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path());
+    const fs::path file = dir / "registry.reg";
+    fs::copy_file(samplePath("two-adapters.reg"), file);
+    auto save = [&](unsigned i) {
+        RegFileStore store(file);
+        RegistryAccess access(store);
+        store.load();
+        SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue(i % 2 ? "350" : "300"), kRegDword);
+    };
+    save(1);
+    const std::string newBytes = readBytes(file);
+    const auto start = std::chrono::steady_clock::now();
+    save(0);
+    const std::string oldBytes = readBytes(file);
+    const auto perSave = std::chrono::duration_cast<Micros>(std::chrono::steady_clock::now() - start);
+    ASSERT_NE(oldBytes, newBytes);
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<long> delay(0, 2 * perSave.count() + 100);
+    int olds = 0, news = 0;
+    for (int k = 0; k < 300 && (k < 100 || std::chrono::steady_clock::now() - start < std::chrono::seconds(4)); ++k) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) { // one save before the signal, so that a fresh child's page faults do not count
+            save(static_cast<unsigned>(k));
+            if (::write(ready[1], "go", 1) == 1)
+                for (unsigned i = static_cast<unsigned>(k) + 1;; ++i)
+                    save(i);
+            ::_exit(1);
+        }
+        char go = 0;
+        ASSERT_EQ(::read(ready[0], &go, 1), 1) << "the saving child did not start";
+        ::close(ready[0]), ::close(ready[1]);
+        std::this_thread::sleep_for(Micros(delay(random)));
+        ::kill(pid, SIGKILL), ::waitpid(pid, nullptr, 0);
+        const std::string seen = readBytes(file);
+        EXPECT_TRUE(seen == oldBytes || seen == newBytes) << "kill " << k << " left " << seen.size() << " bytes";
+        olds += seen == oldBytes, news += seen == newBytes;
+        for (const auto& e : fs::directory_iterator(dir.path())) // temporary files a kill left
+            if (e.path() != file && e.path().extension() != ".lock")
+                fs::remove(e.path());
+    }
+    EXPECT_TRUE(olds > 0 && news > 0) << "writes were not both cut short and completed between kills";
+}
+#endif

@@ -1,126 +1,84 @@
-// Interchange with regedit: a file regedit exported loads in the .reg store
-// with the values of the registry it came from, and a file the store
-// rewrote imports back with exactly the values written. The steps run one
-// by one from tests/wine/regedit-interchange.cmake, which calls regedit in
-// between; TAVREL_INTERCHANGE_DIR names the folder of the files.
+// Round trip with regedit, step by step from tests/wine/regedit-interchange.cmake, which runs regedit between
+// the steps in the folder TAVREL_INTERCHANGE_DIR names: regedit's export loads in the .reg store with the
+// registry's values, and a file the store rewrote imports back with exactly the values written.
 #ifdef _WIN32
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
+#include <map>
 
+#include "core/RegistryContract.h"
 #include "registry/RegFileStore.h"
 #include "registry/WinRegistryApi.h"
 #include "registry/regdecl.h"
-#include "support/FakeRegistry.h"
-#include "support/NativeRegistry.h"
 
 using namespace tavrel;
 using namespace tavrel::test;
-
-namespace {
+using namespace std::string_literals;
+namespace fs = std::filesystem;
 
 const std::string kRoot = "Software\\TavrelTest\\Interchange";
+using Values = std::map<std::pair<std::string, std::string>, StoredValue>; // (key path, name) -> value
 
-StoredValue sz(std::string_view text)
+// The clock values in both forms, and characters the format escapes or re-encodes (in Wine's Windows-1252).
+const Values kSeeded = {
+    {{kRoot, ""}, {kRegSz, "the default value\0"s}}, {{kRoot, "Say \"hi\""}, {kRegSz, "C:\\d\\\"nv4\"\\\0"s}},
+    {{kRoot, "Empty"}, {kRegSz, "\0"s}}, {{kRoot, "Accent"}, {kRegSz, "Caf\xE9 \xA9\0"s}},
+    {{kRoot, "MemClock"}, dword(300)}, {{kRoot, "AllBits"}, dword(0xFFFFFFFF)},
+    {{kRoot, "Blob"}, {kRegBinary, "\x00\x01\xFE\xFF"s}}, {{kRoot, "Expand"}, {kRegExpandSz, "%SystemRoot%\\t\0"s}},
+    {{kRoot, "Multi"}, {kRegMultiSz, "one\0two words\0\0"s}}, {{kRoot + "\\DEFAULT", "GrfxClock"}, {kRegSz, "135\0"s}}};
+
+const char* const kFolder = std::getenv("TAVREL_INTERCHANGE_DIR");
+
+TEST(RegeditInterchange, SeedRegistry) // then `regedit /E exported.reg`
 {
-    return {kRegSz, std::string(text) + '\0'};
-}
-
-// What the registry holds before the export: the clock values in both forms,
-// characters the file format has to escape or re-encode, and a key without values.
-RegistrySnapshot seeded()
-{
-    RegistrySnapshot s;
-    s[""] = {
-        {"", sz("the default value")}, {"ProviderName", sz("Creative Labs")},
-        {"Say \"hi\"", sz("C:\\drivers\\\"nv4\"\\")}, {"Empty", sz("")},
-        {"Accent", sz("Caf\xE9 \xA9")}, // Windows-1252, the code page Wine runs with here
-        {"MemClock", {kRegDword, dwordBytes(300)}}, {"AllBits", {kRegDword, dwordBytes(0xFFFFFFFF)}},
-        {"Blob", {kRegBinary, std::string("\x00\x01\xFE\xFF", 4)}},
-        {"Expand", {kRegExpandSz, std::string("%SystemRoot%\\tavrel") + '\0'}},
-        {"Multi", {kRegMultiSz, std::string("one\0two words\0\0", 15)}},
-    };
-    s["DEFAULT"]["GrfxClock"] = sz("135");
-    s["Empty key"];
-    return s;
-}
-
-std::string fullPath(const std::string& key)
-{
-    return key.empty() ? kRoot : kRoot + "\\" + key;
-}
-
-std::filesystem::path interchangeDir()
-{
-    const char* dir = std::getenv("TAVREL_INTERCHANGE_DIR");
-    return dir ? dir : "";
-}
-
-} // namespace
-
-// Step 1: the registry gets the values, written through the advapi32 backend.
-TEST(RegeditInterchange, SeedRegistry)
-{
-    if (interchangeDir().empty())
-        GTEST_SKIP() << "a step of wine_regedit_interchange, which runs regedit between the steps";
-    deleteLocalMachineTree(kRoot);
+    ASSERT_TRUE(kFolder) << "a step of wine_regedit_interchange, which runs regedit between the steps";
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kRoot.c_str());
     WinRegistryApi api;
-    for (const auto& [key, values] : seeded()) {
-        CreateNewKey(api, fullPath(key), kHKeyLocalMachine);
-        for (const auto& [name, value] : values)
-            EXPECT_EQ(putRaw(api, fullPath(key), name, value), kStatusSuccess) << name;
-    }
-    EXPECT_EQ(snapshotLocalMachine(kRoot), seeded());
+    for (const auto& [at, value] : kSeeded)
+        EXPECT_EQ(putRaw(api, at.first, at.second, value), 0) << at.second;
 }
 
-// Step 2 (after `regedit /E exported.reg`): the export reads in the store as
-// the registry holds it. Then the store rewrites a copy, and the registry key
-// goes, so that only the import can bring it back.
-TEST(RegeditInterchange, ExportLoadsInStoreThenStoreWrites)
+// What the store writes over the export: the apply step's writes, a text that needs escapes, a new key.
+const struct { std::string key, name; LooseValue value; std::uint32_t type; StoredValue stored; } kWrites[] = {
+    {kRoot, "MemClock", LooseValue(std::int32_t{302}), kRegDword, dword(302)},
+    {kRoot + "\\DEFAULT", "GrfxClock", LooseValue(std::int32_t{140}), kRegDword, dword(140)},
+    {kRoot, "Added", LooseValue("new \"quoted\" \\ value"), kRegSz, {kRegSz, "new \"quoted\" \\ value\0"s}},
+    {kRoot + "\\New key", "MemClock", LooseValue(std::int32_t{450}), kRegDword, dword(450)},
+};
+
+// The export reads in the store as the registry holds it; the store rewrites a copy, and the key goes, so
+// that only the import brings it back.
+TEST(RegeditInterchange, ExportLoadsInStoreThenStoreWrites) // then `regedit /S rewritten.reg`
 {
-    const std::filesystem::path dir = interchangeDir();
-    if (dir.empty())
-        GTEST_SKIP() << "a step of wine_regedit_interchange";
-    ASSERT_EQ(snapshotLocalMachine(kRoot), seeded()) << "step 1 did not run";
-    RegFileStore exported(dir / "exported.reg");
+    ASSERT_TRUE(kFolder);
+    RegFileStore exported(fs::path(kFolder) / "exported.reg");
     ASSERT_TRUE(exported.load()) << exported.loadError().message();
-    for (const auto& [key, values] : seeded()) {
-        RegHandle h = 0;
-        EXPECT_EQ(exported.RegOpenKeyExA(kHKeyLocalMachine, fullPath(key).c_str(), 0, kKeyAccessMask, &h), 0) << key;
-        exported.RegCloseKey(h);
-        for (const auto& [name, value] : values) {
-            std::int32_t status = 0;
-            EXPECT_EQ(getRaw(exported, fullPath(key), name, status), value) << key << " / " << name;
-        }
-    }
-    std::filesystem::copy_file(dir / "exported.reg", dir / "rewritten.reg",
-                               std::filesystem::copy_options::overwrite_existing);
-    RegFileStore store(dir / "rewritten.reg");
+    for (const auto& [at, value] : kSeeded)
+        EXPECT_EQ(get(exported, at.first, at.second.c_str()), std::pair(0, value)) << at.second;
+    fs::copy_file(fs::path(kFolder) / "exported.reg", fs::path(kFolder) / "rewritten.reg", fs::copy_options::overwrite_existing);
+    RegFileStore store(fs::path(kFolder) / "rewritten.reg");
     ASSERT_TRUE(store.load()) << store.loadError().message();
     RegistryAccess access(store);
-    // The apply step's writes, a text that needs escaping, and a new key.
-    EXPECT_EQ(SetKeyValue(access, kRoot, "MemClock", LooseValue(std::int32_t{302}), kRegDword), 0);
-    EXPECT_EQ(SetKeyValue(access, fullPath("DEFAULT"), "GrfxClock", LooseValue(std::int32_t{140}), kRegDword), 0);
-    EXPECT_EQ(SetKeyValue(access, kRoot, "Added", LooseValue("new \"quoted\" \\ value"), kRegSz), 0);
-    CreateNewKey(store, fullPath("New key"), kHKeyLocalMachine);
-    EXPECT_EQ(SetKeyValue(access, fullPath("New key"), "MemClock", LooseValue(std::int32_t{450}), kRegDword), 0);
-    deleteLocalMachineTree(kRoot);
+    for (const auto& w : kWrites) {
+        CreateNewKey(store, w.key, kHKeyLocalMachine);
+        EXPECT_EQ(SetKeyValue(access, w.key, w.name, w.value, w.type), 0) << w.name;
+    }
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kRoot.c_str());
 }
 
-// Step 3 (after `regedit /S rewritten.reg`): the registry holds exactly the
-// exported values with the store's writes on top.
 TEST(RegeditInterchange, ImportGivesBackValuesWritten)
 {
-    if (interchangeDir().empty())
-        GTEST_SKIP() << "a step of wine_regedit_interchange";
-    auto expected = seeded();
-    expected[""]["MemClock"] = {kRegDword, dwordBytes(302)};
-    expected["DEFAULT"]["GrfxClock"] = {kRegDword, dwordBytes(140)};
-    expected[""]["Added"] = sz("new \"quoted\" \\ value");
-    expected["New key"]["MemClock"] = {kRegDword, dwordBytes(450)};
-    EXPECT_EQ(snapshotLocalMachine(kRoot), expected);
-    deleteLocalMachineTree(kRoot);
+    ASSERT_TRUE(kFolder);
+    Values expected = kSeeded;
+    for (const auto& w : kWrites)
+        expected[{w.key, w.name}] = w.stored;
+    WinRegistryApi api;
+    for (const auto& [at, value] : expected)
+        EXPECT_EQ(get(api, at.first, at.second.c_str()), std::pair(0, value)) << at.second;
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kRoot.c_str());
 }
 
 #endif

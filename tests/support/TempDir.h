@@ -7,7 +7,6 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
 namespace tavrel::test {
 
@@ -22,42 +21,30 @@ public:
             path_ = base / ("tavrel-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
         while (!std::filesystem::create_directory(path_));
     }
-    ~TempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
+    ~TempDir() { std::filesystem::remove_all(path_, ec_); }
     TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
 private:
     std::filesystem::path path_;
+    std::error_code ec_;
 };
 
 inline std::string readBytes(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + file.string());
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : throw std::runtime_error("cannot read " + file.string());
 }
 
 inline void writeBytes(const std::filesystem::path& file, std::string_view bytes)
 {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+    if (!std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw std::runtime_error("cannot write " + file.string());
 }
 
 #ifdef TAVREL_SAMPLES_DIR
-// The path of a file in samples/.
-inline std::filesystem::path samplePath(std::string_view name)
-{
-    return std::filesystem::path(TAVREL_SAMPLES_DIR) / name;
-}
+inline std::filesystem::path samplePath(std::string_view name) { return std::filesystem::path(TAVREL_SAMPLES_DIR) / name; }
 #endif
 
 } // namespace tavrel::test

@@ -30,8 +30,10 @@ std::optional<std::string> joinPath(const std::string& base, const char* subKey)
     if (sub.empty())
         return base;
     // An empty name names no key, the last one included (a path that ends
-    // in two backslashes): it could be created but never opened again.
-    if (sub.front() == '\\' || sub.back() == '\\' || sub.find("\\\\") != std::string_view::npos)
+    // in two backslashes), and a line break cannot stand in a section
+    // header: such a key could be created but never opened again.
+    if (sub.front() == '\\' || sub.back() == '\\' || sub.find("\\\\") != std::string_view::npos
+        || sub.find_first_of("\r\n") != std::string_view::npos)
         return std::nullopt;
     return base.empty() ? std::string(sub) : base + '\\' + std::string(sub);
 }
@@ -346,11 +348,12 @@ std::int32_t RegFileStore::RegSetValueExA(RegHandle hKey, const char* lpValueNam
     Impl::OpenKey* key = d->find(hKey);
     if (!key)
         return kStatusInvalidHandle;
-    if (!lpData && cbData > 0)
+    const std::string_view name = lpValueName ? lpValueName : "";
+    // A line break cannot stand in a value's line: such a value could be written but never read again.
+    if ((!lpData && cbData > 0) || name.find_first_of("\r\n") != std::string_view::npos)
         return kStatusInvalidParameter;
     const int root = key->root;
     const std::string path = key->path;
-    const std::string_view name = lpValueName ? lpValueName : "";
     const std::string_view data(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0);
     return d->persist([&](const RegText& text) -> std::optional<Edit> {
         return text.setValueEdit(root, path, text.resolve(root, foldAnsi(path)), name, dwType, data);
