@@ -58,8 +58,12 @@ public:
     std::int32_t RegCloseKey(RegHandle hKey) override;
     std::string lastErrorDetail() const override
     {
-        const FileError& error = lastWriteError();
-        return error ? error.message() : std::string();
+        if (const FileError& error = lastWriteError())
+            return error.message();
+        // A file refused on a later reading refuses every call: say why.
+        if (const RegFileError& refused = loadError())
+            return refused.message();
+        return {};
     }
 
 private:
