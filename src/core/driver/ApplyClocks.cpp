@@ -66,13 +66,19 @@ ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, 
 {
     for (const ClockText& clock : clocks)
         if (std::string why = refusal(Clock(clock)); !why.empty())
-            return {false, std::move(why)};
+            return {false, std::move(why), {}};
 
     const std::string key = driverSettingsPath(adapterKey);
-    for (const ClockText& clock : clocks)
-        if (std::string why = write(access, key, Clock(clock)); !why.empty())
-            return {false, std::move(why)};
-    return {true, {}};
+    ApplyOutcome outcome{true, {}, {}};
+    for (const ClockText& clock : clocks) {
+        if (std::string why = write(access, key, Clock(clock)); !why.empty()) {
+            outcome.written = false;
+            outcome.message = std::move(why);
+            return outcome;
+        }
+        outcome.done.push_back({clock.kind, roundHalfEvenToInt32(readLenient(clock.text)).value_or(0)});
+    }
+    return outcome;
 }
 
 ApplyOutcome ApplyClocks(RegistryAccess& access, const std::string& adapterKey, std::string_view memoryText,

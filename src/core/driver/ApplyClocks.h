@@ -1,21 +1,31 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "registry/regdecl.h"
 
 namespace tavrel {
 
-// What "OK" did: written when both clocks were written and read back; the
-// message (UTF-8, naming the clock, the key and the reason) otherwise.
+enum class ClockKind { Memory, Core };
+
+// A clock that was written and read back, with the number the registry holds.
+struct WrittenClock {
+    ClockKind kind;
+    std::int32_t value;
+};
+
+// What "OK" did: written when every clock was written and read back; the
+// message (UTF-8, naming the clock, the key and the reason) otherwise. done
+// lists what was written either way, so a half-done write can say so.
 struct ApplyOutcome {
     bool written = false;
     std::string message;
+    std::vector<WrittenClock> done;
 };
-
-enum class ClockKind { Memory, Core };
 
 // One clock to write, as the text that holds it (Windows-1252).
 struct ClockText {
