@@ -1,4 +1,5 @@
 // Starts Tavrel on Windows: the registry, the state and the main window.
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -9,19 +10,23 @@
 #include "ProgramState.h"
 #include "Window.h"
 #include "registry/WinRegistryApi.h"
-#include "values/Ansi.h"
 
 namespace {
 
-// The folder of tavrel.exe, where the preset file lies. The system's 8-bit
-// name goes through UTF-16, which a path holds exactly.
+// The folder of tavrel.exe, where the preset file lies. The name comes as
+// the system's 8-bit text and the path holds it in UTF-16 as Windows itself
+// converts it, which the file calls turn back into the same bytes.
 std::filesystem::path programFolder()
 {
     std::string file(MAX_PATH, '\0');
     file.resize(::GetModuleFileNameA(nullptr, file.data(), MAX_PATH));
     const std::size_t slash = file.find_last_of("\\/");
     file.resize(slash == std::string::npos ? 0 : slash);
-    return std::filesystem::path(tavrel::ansiToUtf16(file));
+    const int size = static_cast<int>(file.size());
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        std::max(::MultiByteToWideChar(CP_ACP, 0, file.data(), size, wide.data(), size), 0)));
+    return std::filesystem::path(wide);
 }
 
 } // namespace
