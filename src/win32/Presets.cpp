@@ -86,7 +86,9 @@ Presets* Presets::create(ProgramState& state, MessageBoxes& messages, HWND notif
         delete w;
         return nullptr;
     }
+    w->loading_ = true;
     w->Form_Load();
+    w->loading_ = false;
     return w;
 }
 
@@ -137,7 +139,7 @@ void Presets::Form_Load()
 
 void Presets::onCommand(int id, int code)
 {
-    if (code == EN_CHANGE && (id - IDC_Text1) % 3 == 0 && id >= IDC_Text1 && id <= IDC_Text10)
+    if (code == EN_CHANGE && !loading_ && id >= IDC_Text1 && id <= IDC_Text10 && (id - IDC_Text1) % 3 == 0)
         return dropUnstorable(id);
     if (code == BN_CLICKED && id == IDC_Command1)
         return Command1_Click();
@@ -187,8 +189,9 @@ void Presets::Slider8_Scroll() { showPosition(IDC_Slider8, IDC_Text12); }
 
 // Keeps out of a name what the preset file cannot give back: a double quote
 // ends the name when the file is read, a line break ends the field. Such
-// characters are dropped from typed and pasted text alike; commas are fine,
-// since names are always written in quotes.
+// characters are dropped from typed and pasted text alike (a name read from
+// the file is shown as it is); commas are fine, since names are written in
+// quotes.
 void Presets::dropUnstorable(int nameBox)
 {
     HWND box = item(nameBox);

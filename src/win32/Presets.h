@@ -68,6 +68,7 @@ private:
     ProgramState& state_;
     MessageBoxes& messages_;
     HWND notify_;
+    bool loading_ = false; // names from the file are shown as they are
 };
 
 } // namespace tavrel
