@@ -11,9 +11,11 @@ namespace {
 std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& cp)
 {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                             : lead >= 0xF0 && lead < 0xF5                     ? 4
-                                                                               : 0;
+    const std::size_t length = lead < 0x80 ? 1
+        : lead >= 0xC2 && lead < 0xE0      ? 2
+        : lead >= 0xE0 && lead < 0xF0      ? 3
+        : lead >= 0xF0 && lead < 0xF5      ? 4
+                                           : 0;
     if (length == 0 || i + length > text.size())
         return 0;
     cp = length == 1 ? lead : lead & (0x7F >> length);
@@ -23,7 +25,7 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& cp)
             return 0;
         cp = (cp << 6) | (next & 0x3F);
     }
-    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    const char32_t smallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
     if (cp < smallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
         return 0;
     return length;

@@ -19,36 +19,40 @@ constexpr WORD kIconResource = 1;
 constexpr WORD kLogoResource = 2;
 
 using C = Mainfrm::Control;
-constexpr TwipRect kFrame1{120, 1355, 2775, 975};
-constexpr TwipRect kFrame2{120, 2520, 2775, 975};
-constexpr TwipRect kFrame3{120, 0, 5415, 1215};
-constexpr TwipRect kFrame4{120, 3600, 2775, 1215};
+constexpr TwipRect kFrame1 { 120, 1355, 2775, 975 };
+constexpr TwipRect kFrame2 { 120, 2520, 2775, 975 };
+constexpr TwipRect kFrame3 { 120, 0, 5415, 1215 };
+constexpr TwipRect kFrame4 { 120, 3600, 2775, 1215 };
 
 const ControlSpec kControls[] = {
-    {C::IDC_Frame1, ControlKind::Frame, "Memory clock", kFrame1},
-    {C::IDC_Frame2, ControlKind::Frame, "Core clock", kFrame2},
-    {C::IDC_Slider1, ControlKind::Slider, "", inside(kFrame1, {600, 360, 2055, 375}), kMemClockMax},
-    {C::IDC_Text1, ControlKind::ReadOnlyEdit, "", inside(kFrame1, {120, 360, 495, 285})},
-    {C::IDC_Slider2, ControlKind::Slider, "", inside(kFrame2, {600, 360, 2055, 375}), kCoreClockMax},
-    {C::IDC_Text2, ControlKind::ReadOnlyEdit, "", inside(kFrame2, {120, 360, 495, 285})},
-    {C::IDC_Picture1, ControlKind::Picture, "", {3000, 1440, 2535, 1755}},
-    {C::IDC_Command1, ControlKind::Button, "OK", {3600, 3480, 1215, 255}},
-    {C::IDC_Command2, ControlKind::Button, "Close", {3600, 4560, 1215, 255}},
-    {C::IDC_Command3, ControlKind::Button, "Reset", {3600, 3840, 1215, 255}},
-    {C::IDC_Frame3, ControlKind::Frame, "Info", kFrame3},
-    {C::IDC_Text3, ControlKind::InfoBox, "", inside(kFrame3, {120, 240, 5175, 885})},
-    {C::IDC_Frame4, ControlKind::Frame, "Clock presets", kFrame4},
-    {C::IDC_Option1, ControlKind::FirstOption, "Preset1", inside(kFrame4, {120, 240, 1215, 255})},
-    {C::IDC_Option2, ControlKind::Option, "Preset2", inside(kFrame4, {120, 480, 1215, 255})},
-    {C::IDC_Option3, ControlKind::Option, "Preset3", inside(kFrame4, {1320, 240, 1335, 255})},
-    {C::IDC_Option4, ControlKind::Option, "Preset4", inside(kFrame4, {1320, 480, 1335, 255})},
-    {C::IDC_Command4, ControlKind::Button, "Defaults", {3600, 4200, 1215, 255}},
-    {C::IDC_Command5, ControlKind::Button, "Set presets", inside(kFrame4, {600, 840, 1095, 255})},
+    { C::IDC_Frame1, ControlKind::Frame, "Memory clock", kFrame1 },
+    { C::IDC_Frame2, ControlKind::Frame, "Core clock", kFrame2 },
+    { C::IDC_Slider1, ControlKind::Slider, "", inside(kFrame1, { 600, 360, 2055, 375 }), kMemClockMax },
+    { C::IDC_Text1, ControlKind::ReadOnlyEdit, "", inside(kFrame1, { 120, 360, 495, 285 }) },
+    { C::IDC_Slider2, ControlKind::Slider, "", inside(kFrame2, { 600, 360, 2055, 375 }), kCoreClockMax },
+    { C::IDC_Text2, ControlKind::ReadOnlyEdit, "", inside(kFrame2, { 120, 360, 495, 285 }) },
+    { C::IDC_Picture1, ControlKind::Picture, "", { 3000, 1440, 2535, 1755 } },
+    { C::IDC_Command1, ControlKind::Button, "OK", { 3600, 3480, 1215, 255 } },
+    { C::IDC_Command2, ControlKind::Button, "Close", { 3600, 4560, 1215, 255 } },
+    { C::IDC_Command3, ControlKind::Button, "Reset", { 3600, 3840, 1215, 255 } },
+    { C::IDC_Frame3, ControlKind::Frame, "Info", kFrame3 },
+    { C::IDC_Text3, ControlKind::InfoBox, "", inside(kFrame3, { 120, 240, 5175, 885 }) },
+    { C::IDC_Frame4, ControlKind::Frame, "Clock presets", kFrame4 },
+    { C::IDC_Option1, ControlKind::FirstOption, "Preset1", inside(kFrame4, { 120, 240, 1215, 255 }) },
+    { C::IDC_Option2, ControlKind::Option, "Preset2", inside(kFrame4, { 120, 480, 1215, 255 }) },
+    { C::IDC_Option3, ControlKind::Option, "Preset3", inside(kFrame4, { 1320, 240, 1335, 255 }) },
+    { C::IDC_Option4, ControlKind::Option, "Preset4", inside(kFrame4, { 1320, 480, 1335, 255 }) },
+    { C::IDC_Command4, ControlKind::Button, "Defaults", { 3600, 4200, 1215, 255 } },
+    { C::IDC_Command5, ControlKind::Button, "Set presets", inside(kFrame4, { 600, 840, 1095, 255 }) },
 };
 
 } // namespace
 
-Mainfrm::Mainfrm(ProgramState& state, MessageBoxes& messages) : state_(state), messages_(messages) {}
+Mainfrm::Mainfrm(ProgramState& state, MessageBoxes& messages)
+    : state_(state)
+    , messages_(messages)
+{
+}
 
 Mainfrm::~Mainfrm()
 {
@@ -117,15 +121,15 @@ void Mainfrm::loadPresets()
             state_.PresetTable[i] = defaults[i];
     } else if (const FileError error = ReadPresetFile(state_.presetFile, state_.PresetTable)) {
         // The program goes on without the presets, but says why they are missing.
-        messages_.show(nullptr, "The presets could not be read; the preset buttons stay empty.\r\n\r\n"
-                                    + utf8ToAnsi(error.message()));
+        messages_.show(nullptr,
+            "The presets could not be read; the preset buttons stay empty.\r\n\r\n" + utf8ToAnsi(error.message()));
     }
     showPresetNames();
 }
 
 void Mainfrm::showPresetNames()
 {
-    const int options[] = {IDC_Option1, IDC_Option2, IDC_Option3, IDC_Option4};
+    const int options[] = { IDC_Option1, IDC_Option2, IDC_Option3, IDC_Option4 };
     for (std::size_t i = 0; i < 4; ++i)
         setWindowText(item(options[i]), captionText(state_.PresetTable[i].Name));
 }
@@ -224,10 +228,22 @@ void Mainfrm::showSliderIn(int slider, int box)
     enableControl(hwnd(), item(IDC_Command1), true);
 }
 
-void Mainfrm::Slider1_Scroll() { showSliderIn(IDC_Slider1, IDC_Text1); }
-void Mainfrm::Slider1_Click() { Slider1_Scroll(); }
-void Mainfrm::Slider2_Scroll() { showSliderIn(IDC_Slider2, IDC_Text2); }
-void Mainfrm::Slider2_Click() { Slider2_Scroll(); }
+void Mainfrm::Slider1_Scroll()
+{
+    showSliderIn(IDC_Slider1, IDC_Text1);
+}
+void Mainfrm::Slider1_Click()
+{
+    Slider1_Scroll();
+}
+void Mainfrm::Slider2_Scroll()
+{
+    showSliderIn(IDC_Slider2, IDC_Text2);
+}
+void Mainfrm::Slider2_Click()
+{
+    Slider2_Scroll();
+}
 
 void Mainfrm::Text1_Change()
 {
@@ -255,7 +271,10 @@ void Mainfrm::Command1_Click()
         enableControl(hwnd(), item(IDC_Command1), false);
 }
 
-void Mainfrm::Command2_Click() { close(); }
+void Mainfrm::Command2_Click()
+{
+    close();
+}
 
 void Mainfrm::Command3_Click()
 {
@@ -295,9 +314,21 @@ void Mainfrm::applyPreset(int entry)
     setClockText(IDC_Text2, preset.CoreClock.toText());
 }
 
-void Mainfrm::Option1_Click() { applyPreset(1); }
-void Mainfrm::Option2_Click() { applyPreset(2); }
-void Mainfrm::Option3_Click() { applyPreset(3); }
-void Mainfrm::Option4_Click() { applyPreset(4); }
+void Mainfrm::Option1_Click()
+{
+    applyPreset(1);
+}
+void Mainfrm::Option2_Click()
+{
+    applyPreset(2);
+}
+void Mainfrm::Option3_Click()
+{
+    applyPreset(3);
+}
+void Mainfrm::Option4_Click()
+{
+    applyPreset(4);
+}
 
 } // namespace tavrel

@@ -17,9 +17,25 @@ class Mainfrm final : public Window {
 public:
     // Control IDs, in tab order.
     enum Control : int {
-        IDC_Frame1 = 100, IDC_Frame2, IDC_Slider1, IDC_Text1, IDC_Slider2, IDC_Text2, IDC_Picture1, IDC_Command1,
-        IDC_Command2, IDC_Command3, IDC_Frame3, IDC_Text3, IDC_Frame4, IDC_Option1, IDC_Option2, IDC_Option3,
-        IDC_Option4, IDC_Command4, IDC_Command5
+        IDC_Frame1 = 100,
+        IDC_Frame2,
+        IDC_Slider1,
+        IDC_Text1,
+        IDC_Slider2,
+        IDC_Text2,
+        IDC_Picture1,
+        IDC_Command1,
+        IDC_Command2,
+        IDC_Command3,
+        IDC_Frame3,
+        IDC_Text3,
+        IDC_Frame4,
+        IDC_Option1,
+        IDC_Option2,
+        IDC_Option3,
+        IDC_Option4,
+        IDC_Command4,
+        IDC_Command5
     };
 
     // Creates the window, runs its load sequence and shows it. Returns

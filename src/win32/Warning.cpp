@@ -9,14 +9,14 @@ namespace tavrel {
 namespace {
 
 const ControlSpec kControls[] = {
-    {Warning::IDC_Label1, ControlKind::Label, "There is a conflict in your registry's driver section",
-     {240, 120, 3735, 255}},
-    {Warning::IDC_Label2, ControlKind::Label, "Please define manually your current Video adapter",
-     {240, 360, 3855, 255}},
-    {Warning::IDC_Option1, ControlKind::FirstOption, "GeForce", {240, 720, 1815, 255}},
-    {Warning::IDC_Option2, ControlKind::Option, "TNT 2 Ultra", {240, 960, 1695, 255}},
-    {Warning::IDC_Command1, ControlKind::Button, "OK", {2040, 840, 855, 255}},
-    {Warning::IDC_Command2, ControlKind::Button, "Cancel", {3000, 840, 855, 255}},
+    { Warning::IDC_Label1, ControlKind::Label, "There is a conflict in your registry's driver section",
+        { 240, 120, 3735, 255 } },
+    { Warning::IDC_Label2, ControlKind::Label, "Please define manually your current Video adapter",
+        { 240, 360, 3855, 255 } },
+    { Warning::IDC_Option1, ControlKind::FirstOption, "GeForce", { 240, 720, 1815, 255 } },
+    { Warning::IDC_Option2, ControlKind::Option, "TNT 2 Ultra", { 240, 960, 1695, 255 } },
+    { Warning::IDC_Command1, ControlKind::Button, "OK", { 2040, 840, 855, 255 } },
+    { Warning::IDC_Command2, ControlKind::Button, "Cancel", { 3000, 840, 855, 255 } },
 };
 
 // The form is 3930 twips wide, which would cut the end of Label1's text
@@ -26,7 +26,12 @@ constexpr int kClientHeight = 1215;
 
 } // namespace
 
-Warning::Warning(DriverState& state, HWND notify) : state_(state), notify_(notify), AdapterChoice(kCardGeForce) {}
+Warning::Warning(DriverState& state, HWND notify)
+    : state_(state)
+    , notify_(notify)
+    , AdapterChoice(kCardGeForce)
+{
+}
 
 Warning* Warning::create(DriverState& state, HWND notify)
 {
@@ -55,9 +60,15 @@ void Warning::onCommand(int id, int code)
     }
 }
 
-void Warning::Option1_Click() { AdapterChoice = kCardGeForce; }
+void Warning::Option1_Click()
+{
+    AdapterChoice = kCardGeForce;
+}
 
-void Warning::Option2_Click() { AdapterChoice = kCardTNT2Ultra; }
+void Warning::Option2_Click()
+{
+    AdapterChoice = kCardTNT2Ultra;
+}
 
 void Warning::Command1_Click()
 {
@@ -66,7 +77,10 @@ void Warning::Command1_Click()
     close();
 }
 
-void Warning::Command2_Click() { close(); }
+void Warning::Command2_Click()
+{
+    close();
+}
 
 HWND createAdapterChoice(DriverState& state, HWND notify)
 {

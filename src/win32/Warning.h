@@ -30,7 +30,7 @@ public:
 private:
     Warning(DriverState& state, HWND notify);
     void onCommand(int id, int code) override;
-    void onSlider(int, SliderEvent) override {}
+    void onSlider(int, SliderEvent) override { }
 
     DriverState& state_;
     HWND notify_;

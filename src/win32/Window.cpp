@@ -22,7 +22,10 @@ std::function<void()>& lastWindowClosed()
     return handler;
 }
 
-HINSTANCE instance() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE instance()
+{
+    return ::GetModuleHandleA(nullptr);
+}
 
 struct ControlClass {
     const char* name;
@@ -37,27 +40,27 @@ ControlClass classOf(ControlKind kind)
     const DWORD box = WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL;
     switch (kind) {
     case ControlKind::Frame:
-        return {"BUTTON", BS_GROUPBOX | WS_GROUP, 0};
+        return { "BUTTON", BS_GROUPBOX | WS_GROUP, 0 };
     case ControlKind::Label:
-        return {"STATIC", SS_LEFT | SS_NOPREFIX | WS_GROUP, 0};
+        return { "STATIC", SS_LEFT | SS_NOPREFIX | WS_GROUP, 0 };
     case ControlKind::Edit:
-        return {"EDIT", box, WS_EX_CLIENTEDGE};
+        return { "EDIT", box, WS_EX_CLIENTEDGE };
     case ControlKind::ReadOnlyEdit:
-        return {"EDIT", box | ES_READONLY, WS_EX_CLIENTEDGE};
+        return { "EDIT", box | ES_READONLY, WS_EX_CLIENTEDGE };
     case ControlKind::InfoBox:
-        return {"EDIT", WS_TABSTOP | WS_GROUP | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE};
+        return { "EDIT", WS_TABSTOP | WS_GROUP | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE };
     case ControlKind::Slider:
-        return {TRACKBAR_CLASSA, TBS_HORZ | TBS_NOTICKS | WS_TABSTOP | WS_GROUP, 0};
+        return { TRACKBAR_CLASSA, TBS_HORZ | TBS_NOTICKS | WS_TABSTOP | WS_GROUP, 0 };
     case ControlKind::FirstOption:
-        return {"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0};
+        return { "BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0 };
     case ControlKind::Option:
-        return {"BUTTON", BS_AUTORADIOBUTTON, 0};
+        return { "BUTTON", BS_AUTORADIOBUTTON, 0 };
     case ControlKind::Button:
-        return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0};
+        return { "BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0 };
     case ControlKind::Picture:
-        return {"STATIC", SS_BITMAP | SS_CENTERIMAGE | WS_GROUP, WS_EX_CLIENTEDGE};
+        return { "STATIC", SS_BITMAP | SS_CENTERIMAGE | WS_GROUP, WS_EX_CLIENTEDGE };
     }
-    return {"STATIC", 0, 0};
+    return { "STATIC", 0, 0 };
 }
 
 WNDPROC editProc = nullptr;
@@ -97,9 +100,9 @@ void createControls(HWND parent, std::span<const ControlSpec> controls)
 bool registerClass()
 {
     static const bool registered = [] {
-        INITCOMMONCONTROLSEX common{sizeof(common), ICC_BAR_CLASSES};
+        INITCOMMONCONTROLSEX common { sizeof(common), ICC_BAR_CLASSES };
         ::InitCommonControlsEx(&common);
-        WNDCLASSEXA wc{};
+        WNDCLASSEXA wc {};
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = DefWindowProcA; // each window takes over in create()
         wc.hInstance = instance();
@@ -126,17 +129,17 @@ SliderEvent sliderEvent(int trackbarCode)
     }
 }
 
-bool Window::create(const char* caption, int clientWidth, int clientHeight, std::span<const ControlSpec> controls,
-                    bool dialogFrame)
+bool Window::create(
+    const char* caption, int clientWidth, int clientHeight, std::span<const ControlSpec> controls, bool dialogFrame)
 {
     if (!registerClass())
         return false;
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     const DWORD exStyle = dialogFrame ? WS_EX_DLGMODALFRAME : 0;
-    RECT frame{0, 0, toPixels(clientWidth), toPixels(clientHeight)};
+    RECT frame { 0, 0, toPixels(clientWidth), toPixels(clientHeight) };
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    RECT work { 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN) };
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const int x = work.left + (work.right - work.left - width) / 2;
     const int y = work.top + (work.bottom - work.top - height) / 2;
@@ -144,7 +147,7 @@ bool Window::create(const char* caption, int clientWidth, int clientHeight, std:
     // The class's procedure is the default one; WM_NCCREATE and the rest
     // reach this object once the procedure is swapped below.
     HWND hwnd = ::CreateWindowExA(exStyle, kWindowClass, caption, style, std::max(x, 0), std::max(y, 0), width,
-                                  height, nullptr, nullptr, instance(), nullptr);
+        height, nullptr, nullptr, instance(), nullptr);
     if (!hwnd)
         return false;
     hwnd_ = hwnd;
@@ -227,9 +230,15 @@ void Window::pressFocusedButton()
         ::SendMessageA(focus, BM_CLICK, 0, 0);
 }
 
-const std::vector<HWND>& openWindows() { return openList(); }
+const std::vector<HWND>& openWindows()
+{
+    return openList();
+}
 
-void setLastWindowClosed(std::function<void()> handler) { lastWindowClosed() = std::move(handler); }
+void setLastWindowClosed(std::function<void()> handler)
+{
+    lastWindowClosed() = std::move(handler);
+}
 
 int runMessageLoop()
 {
@@ -251,7 +260,10 @@ std::string windowText(HWND hwnd)
     return text;
 }
 
-void setWindowText(HWND hwnd, const std::string& text) { ::SetWindowTextA(hwnd, text.c_str()); }
+void setWindowText(HWND hwnd, const std::string& text)
+{
+    ::SetWindowTextA(hwnd, text.c_str());
+}
 
 void enableControl(HWND parent, HWND control, bool enabled)
 {
@@ -260,7 +272,10 @@ void enableControl(HWND parent, HWND control, bool enabled)
     ::EnableWindow(control, enabled);
 }
 
-int sliderValue(HWND slider) { return static_cast<int>(::SendMessageA(slider, TBM_GETPOS, 0, 0)); }
+int sliderValue(HWND slider)
+{
+    return static_cast<int>(::SendMessageA(slider, TBM_GETPOS, 0, 0));
+}
 
 void setSliderValue(HWND slider, int value)
 {

@@ -22,23 +22,26 @@ struct TwipRect {
 // holds both, so the frame's position is added.
 constexpr TwipRect inside(const TwipRect& frame, const TwipRect& r)
 {
-    return {frame.left + r.left, frame.top + r.top, r.width, r.height};
+    return { frame.left + r.left, frame.top + r.top, r.width, r.height };
 }
 
 // 15 twips make a pixel at 96 dots per inch; each number is rounded on its own.
-constexpr int toPixels(int twips) { return (twips + 7) / 15; }
+constexpr int toPixels(int twips)
+{
+    return (twips + 7) / 15;
+}
 
 enum class ControlKind {
-    Frame,        // group box
-    Label,        // static text
-    Edit,         // one line, editable
+    Frame, // group box
+    Label, // static text
+    Edit, // one line, editable
     ReadOnlyEdit, // one line, the program's text only
-    InfoBox,      // several lines, the program's text only
-    Slider,       // trackbar without ticks, from 100 to its maximum, steps of 1
-    FirstOption,  // the first option button of a frame: starts its group
-    Option,       // the next option buttons of the same frame
-    Button,       // push button, never the default one
-    Picture       // a bitmap, centred and clipped
+    InfoBox, // several lines, the program's text only
+    Slider, // trackbar without ticks, from 100 to its maximum, steps of 1
+    FirstOption, // the first option button of a frame: starts its group
+    Option, // the next option buttons of the same frame
+    Button, // push button, never the default one
+    Picture // a bitmap, centred and clipped
 };
 
 // One control of a form. A form's table lists its controls in tab order,
@@ -78,7 +81,7 @@ protected:
     // clientWidth and clientHeight are in twips. Returns false when Windows
     // refused the window; the caller then deletes this object.
     bool create(const char* caption, int clientWidth, int clientHeight, std::span<const ControlSpec> controls,
-                bool dialogFrame);
+        bool dialogFrame);
 
     virtual void onCommand(int id, int code) = 0;
     virtual void onSlider(int id, SliderEvent event) = 0;

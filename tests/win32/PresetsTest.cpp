@@ -30,8 +30,9 @@ TEST(Presets, FirstOpenCreatesTheFileAndOkStoresWhatIsShown)
     EXPECT_EQ(readBytes(f.presetPath), renderPresetFile(editorDefaultPresets()));
     for (int k = 1; k <= 8; ++k) // slider k moves k steps, by a click or a drag
         slide(e, P::IDC_Slider1 + k - 1, (k % 2 ? 300 : 120) + k, k < 5 ? TB_LINEDOWN : TB_THUMBTRACK);
-    EXPECT_EQ(shown(e), "Preset 1/301/122/Preset 2/303/124/Preset 3/305/126/Preset 4/307/128/"
-                        "301/122/303/124/305/126/307/128");
+    EXPECT_EQ(shown(e),
+        "Preset 1/301/122/Preset 2/303/124/Preset 3/305/126/Preset 4/307/128/"
+        "301/122/303/124/305/126/307/128");
     type(e, P::IDC_Text4, "F\"a\r\nst");
     EXPECT_EQ(text(e, P::IDC_Text4), "Fast");
     EXPECT_EQ(f.openEditor(), e); // a second press shows the open editor as it is
@@ -53,7 +54,7 @@ TEST(Presets, OpenShowsTheFileAndCancelLeavesEverything)
 {
     const std::string file = "\"A\"\r\n\"450\"\r\n\"fast\"\r\n\"B\"\r\n700\r\n99\r\n"
                              "\"C\"\r\n300\r\n120\r\n\"D\"\r\n300\r\n110\r\n";
-    for (bool byFrame : {false, true}) {
+    for (bool byFrame : { false, true }) {
         SCOPED_TRACE(byFrame ? "frame" : "Cancel");
         Win32Fixture f;
         writeBytes(f.presetPath, file);
@@ -76,14 +77,17 @@ TEST(Presets, OpenShowsTheFileAndCancelLeavesEverything)
 // main window.
 TEST(Warning, ChoiceMakesTheMainWindowShowAndWriteThatAdapter)
 {
-    const char* const tnt2[] = {"183/183 143/143", "183/183 143/143"};
-    const char* const geforce[] = {"166/166 fast/143", "166/166 0/100"}; // as chosen, and after "Reset"
-    const struct { std::vector<int> steps; const char* key; const char* const* clocks; } cases[] = {
-        {{Warning::IDC_Command1}, "0000", geforce},
-        {{Warning::IDC_Option2, Warning::IDC_Option1, Warning::IDC_Command1}, "0000", geforce},
-        {{Warning::IDC_Option2, Warning::IDC_Command1}, "0002", tnt2},
-        {{Warning::IDC_Option2, Warning::IDC_Command2}, "0002", tnt2},
-        {{Warning::IDC_Option2, 0}, "0002", tnt2}}; // 0: closed by its frame
+    const char* const tnt2[] = { "183/183 143/143", "183/183 143/143" };
+    const char* const geforce[] = { "166/166 fast/143", "166/166 0/100" }; // as chosen, and after "Reset"
+    const struct {
+        std::vector<int> steps;
+        const char* key;
+        const char* const* clocks;
+    } cases[] = { { { Warning::IDC_Command1 }, "0000", geforce },
+        { { Warning::IDC_Option2, Warning::IDC_Option1, Warning::IDC_Command1 }, "0000", geforce },
+        { { Warning::IDC_Option2, Warning::IDC_Command1 }, "0002", tnt2 },
+        { { Warning::IDC_Option2, Warning::IDC_Command2 }, "0002", tnt2 },
+        { { Warning::IDC_Option2, 0 }, "0002", tnt2 } }; // 0: closed by its frame
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.steps));
         Win32Fixture f(false);
