@@ -178,14 +178,17 @@ TEST(RegFileStore, RefusesWhatIsNoRegistryFileAndLeavesItAlone)
 }
 
 #ifndef _WIN32
-// Another program rewrites the file in place, shorter: the store must not read a mapping with nothing behind it.
-TEST(RegFileStore, FileShortenedInPlaceIsReadAgain)
+// Another program rewrites the file in place, shorter: reads go on from the bytes loaded (nothing is mapped, so
+// nothing is gone from under them), and the next write takes the change in.
+TEST(RegFileStore, FileShortenedInPlaceIsTakenInByTheNextWrite)
 {
     TempDir dir;
     auto store = loaded(dir / "r.reg", "[HKEY_LOCAL_MACHINE\\" + kDefault + "]\n\"GrfxClock\"=dword:00000002\n", &kVersion5);
     writeBytes(dir / "r.reg", regFile("[HKEY_LOCAL_MACHINE\\" + kDefault + "]\n\"MemClock\"=dword:00000001\n", kRegedit4));
-    EXPECT_EQ(get(*store, kDefault, "MemClock"), std::pair(0, dword(1)));
-    EXPECT_EQ(get(*store, kDefault, "GrfxClock").first, kStatusNotFound);
+    EXPECT_EQ(get(*store, kDefault, "GrfxClock"), std::pair(0, dword(2)));
+    EXPECT_EQ(putRaw(*store, kDefault, "CoreClock", dword(3)), 0);
+    EXPECT_EQ(std::tuple(get(*store, kDefault, "MemClock"), get(*store, kDefault, "GrfxClock").first),
+              std::tuple(std::pair(0, dword(1)), kStatusNotFound));
 }
 
 TEST(RegFileStore, TwoProcessesWritingAtOnceLoseNothing)

@@ -10,14 +10,6 @@
 
 #include "values/LooseValue.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace tavrel {
 
 namespace fs = std::filesystem;
@@ -168,23 +160,6 @@ std::string environment(const char* name)
 }
 #endif
 
-std::error_code openAndClose(const fs::path& path)
-{
-#ifdef _WIN32
-    const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
-#else
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-#endif
-    if (fd < 0)
-        return { errno, std::generic_category() };
-#ifdef _WIN32
-    ::_close(fd);
-#else
-    ::close(fd);
-#endif
-    return {};
-}
-
 } // namespace
 
 fs::path PresetFilePath(const fs::path& programFolder)
@@ -212,7 +187,7 @@ PresetFileState ProbePresetFile(const PresetFile& file)
 {
     std::error_code ec = file.faults ? file.faults(FileStep::Open, file.path) : std::error_code {};
     if (!ec)
-        ec = openAndClose(file.path);
+        ec = probeFile(file.path);
     return ec == std::errc::no_such_file_or_directory ? PresetFileState::Missing : PresetFileState::Present;
 }
 
@@ -229,9 +204,7 @@ FileError WritePresetFile(const PresetFile& file, const ClockPresetTable& table)
 {
     // The folder under ~/.config is made on the first save; an error here
     // shows again, with its reason, when the file cannot be created.
-    std::error_code ignored;
-    if (file.path.has_parent_path())
-        fs::create_directories(file.path.parent_path(), ignored);
+    createFolders(file.path.parent_path());
     return writeFileAtomically(file.path, renderPresetFile(table), file.faults);
 }
 

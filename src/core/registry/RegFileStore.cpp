@@ -98,7 +98,11 @@ struct RegFileStore::Impl {
 bool RegFileStore::Impl::load()
 {
     FileBytes bytes;
-    const FileError err = mapWholeFile(file, bytes, faults);
+    const FileError err = readWholeFile(file, bytes, faults);
+    if (err && err.code.category() == fileCategory()) {
+        refuse({file, 0, "the file " + err.code.message()});
+        return false;
+    }
     if (err && !isMissing(err)) {
         refuse({file, 0, "cannot " + std::string(fileStepName(err.step)) + " the file (" + err.code.message() + ")"});
         return false;
@@ -123,16 +127,8 @@ void RegFileStore::Impl::refuse(RegFileError why)
 
 std::int32_t RegFileStore::Impl::ready()
 {
-    // A program that rewrites the file in place (same inode) and shortens
-    // it leaves part of the mapping with nothing behind it: read the file
-    // again before touching the map. Other changes are taken in before the
-    // next write.
-    if (state == State::Ready && text->file().mapped()) {
-        const FileStamp now = fileStamp(file);
-        const FileStamp& then = text->stamp();
-        if (now.exists && now.device == then.device && now.inode == then.inode && now.size < then.size)
-            state = State::Unloaded;
-    }
+    // The file's bytes are held in memory: another program's change is
+    // taken in before the next write.
     if (state == State::Unloaded)
         load();
     return state == State::Ready ? kStatusSuccess : kStatusBadDb;
@@ -174,10 +170,8 @@ template <class MakeEdit> std::int32_t RegFileStore::Impl::persist(MakeEdit make
         writeError = std::move(err);
         return win32Status(writeError);
     };
-    std::error_code ec;
-    const fs::path folder = file.parent_path();
-    if (!folder.empty() && !fs::is_directory(folder, ec) && !fs::create_directories(folder, ec))
-        return fail({file, FileStep::Lock, ec ? ec : std::make_error_code(std::errc::not_a_directory)});
+    if (const std::error_code ec = createFolders(file.parent_path()))
+        return fail({file, FileStep::Lock, ec});
 
     FileError err;
     const FileLock lock = FileLock::acquire(file, err, faults);
@@ -185,7 +179,7 @@ template <class MakeEdit> std::int32_t RegFileStore::Impl::persist(MakeEdit make
         return fail(err);
     if (fileStamp(file) != text->stamp()) {
         FileBytes bytes;
-        err = mapWholeFile(file, bytes, faults);
+        err = readWholeFile(file, bytes, faults);
         if (err && !isMissing(err))
             return fail(err);
         auto fresh = std::make_unique<RegText>();
@@ -211,7 +205,7 @@ template <class MakeEdit> std::int32_t RegFileStore::Impl::persist(MakeEdit make
     // The change is on disk; reading it back is no part of the write, so it
     // is no step to fail. Should it fail, the next call reads the file again.
     FileBytes written;
-    if (mapWholeFile(file, written)) {
+    if (readWholeFile(file, written)) {
         state = State::Unloaded;
         return kStatusSuccess;
     }

@@ -56,8 +56,7 @@ std::optional<RegFileError> RegText::adopt(FileBytes file, const std::filesystem
                             "whatever is written after it would become part of it");
 
     index_.reset(size / width, bodyStart_);
-    if (const auto failed = scanFile())
-        return refuse(0, "cannot read the file (" + failed->message() + ")");
+    index_.scan(text_, bodyStart_, size);
     return std::nullopt;
 }
 
@@ -87,36 +86,6 @@ int RegText::openContinuation() const
         }
         end = start;
     }
-}
-
-// Indexes the whole file, read chunk by chunk into a small buffer: a pass
-// over a large file costs less this way than through its mapping. Each
-// chunk ends after its last whole line; the next starts there.
-std::optional<std::error_code> RegText::scanFile()
-{
-    const std::size_t size = text_.size();
-    std::string chunk(std::size_t{1} << 17, '\0');
-    std::size_t start = bodyStart_;
-    while (start < size) {
-        std::error_code error;
-        const std::size_t n = file_.readAt(start, chunk.data(), std::min(chunk.size(), size - start), error);
-        if (error || n == 0)
-            return error ? error : std::make_error_code(std::errc::io_error);
-        text_.setWindow(std::string_view(chunk.data(), n), start);
-        std::size_t stop = start + n;
-        if (stop < size) {
-            while (stop > start && !text_.isEol(stop - text_.width()))
-                stop -= text_.width();
-            if (stop == start) { // a line longer than the buffer
-                chunk.resize(chunk.size() * 2);
-                continue;
-            }
-        }
-        index_.scan(text_, start, stop);
-        start = stop;
-    }
-    text_.setWindow(file_.view(), 0);
-    return std::nullopt;
 }
 
 KeyInfo RegText::resolve(int root, std::u16string_view folded) const

@@ -45,7 +45,6 @@ public:
 private:
     ValueWriter writer() const { return ValueWriter(text_, version_, eol_, exists_); }
     int openContinuation() const;
-    std::optional<std::error_code> scanFile();
 
     FileBytes file_;
     TextView text_;
