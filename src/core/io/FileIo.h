@@ -28,15 +28,15 @@ using FaultHook = std::function<std::error_code(FileStep, const std::filesystem:
 // Reasons of the file layer's own, beside the system's.
 enum class FileErrc {
     NotRegularFile = 1, // a FIFO, a device, a folder: never read, so never waited on
-    TooLarge,           // more than kMaxFileSize bytes
-    LockedByAnother,    // another program held the lock for the whole wait
+    TooLarge, // more than kMaxFileSize bytes
+    LockedByAnother, // another program held the lock for the whole wait
 };
 const std::error_category& fileCategory();
 std::error_code make_error_code(FileErrc e);
 
 // No file this program reads comes near it; a larger one is refused rather
 // than read until memory runs out.
-inline constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 30;
+inline constexpr std::uint64_t kMaxFileSize = std::uint64_t { 1 } << 30;
 
 // A failed file operation: which file, which step, and the system's reason.
 struct FileError {
@@ -59,7 +59,7 @@ struct FileStamp {
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
     std::int64_t modified = 0; // nanoseconds
-    std::int64_t changed = 0;  // nanoseconds, 0 where the system has no such time
+    std::int64_t changed = 0; // nanoseconds, 0 where the system has no such time
 
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
@@ -72,7 +72,7 @@ FileStamp fileStamp(const std::filesystem::path& path);
 // take bytes from under the reader.
 class FileBytes {
 public:
-    std::string_view view() const { return {data_.get(), size_}; }
+    std::string_view view() const { return { data_.get(), size_ }; }
     const FileStamp& stamp() const { return stamp_; }
 
     struct Free {
@@ -105,8 +105,12 @@ std::error_code createFolders(const std::filesystem::path& folder);
 
 // A piece of a file to write.
 struct FilePiece {
-    FilePiece(std::string_view text) : bytes(text) {}
-    FilePiece(const FileBytes& file, std::size_t offset, std::size_t size) : bytes(file.view().substr(offset, size))
+    FilePiece(std::string_view text)
+        : bytes(text)
+    {
+    }
+    FilePiece(const FileBytes& file, std::size_t offset, std::size_t size)
+        : bytes(file.view().substr(offset, size))
     {
     }
 
@@ -135,17 +139,16 @@ std::filesystem::path backupPath(const std::filesystem::path& file);
 // or its attributes and security (Windows NT); otherwise it gets the usual
 // mode. Any replace by rename splits a hard link: the other names keep the
 // old file.
-FileError writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                              const FaultHook& hook = {});
+FileError writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, const FaultHook& hook = {});
 FileError writeFileAtomically(const std::filesystem::path& path, std::span<const FilePiece> pieces,
-                              const FaultHook& hook = {}, SaveRoad road = SaveRoad::Native);
+    const FaultHook& hook = {}, SaveRoad road = SaveRoad::Native);
 
 // An exclusive lock between processes, held on "<file>.lock" beside the file
 // (beside the file a symbolic link leads to) for as long as the object lives.
 class FileLock {
 public:
     // How long acquire waits for another program to let go of the lock.
-    static constexpr std::chrono::milliseconds kWait{10000};
+    static constexpr std::chrono::milliseconds kWait { 10000 };
 
     FileLock() = default;
     FileLock(FileLock&& other) noexcept;
@@ -157,7 +160,7 @@ public:
     // Fails with FileErrc::LockedByAnother when the lock is still held by
     // another after `wait`.
     static FileLock acquire(const std::filesystem::path& path, FileError& error, const FaultHook& hook = {},
-                            std::chrono::milliseconds wait = kWait);
+        std::chrono::milliseconds wait = kWait);
     bool locked() const { return handle_ != invalid; }
 
 private:
@@ -174,4 +177,5 @@ private:
 
 } // namespace tavrel
 
-template <> struct std::is_error_code_enum<tavrel::FileErrc> : std::true_type {};
+template <> struct std::is_error_code_enum<tavrel::FileErrc> : std::true_type {
+};

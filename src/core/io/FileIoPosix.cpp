@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
-#include <cstdint>
 #include <string>
 #include <thread>
 #include <utility>
@@ -28,7 +28,7 @@ namespace {
 
 std::error_code lastError()
 {
-    return {errno, std::generic_category()};
+    return { errno, std::generic_category() };
 }
 
 int fdOf(platform::Handle h)
@@ -41,7 +41,7 @@ int fdOf(platform::Handle h)
 // by fork pick the same name.
 std::string tempSuffix()
 {
-    static std::atomic<std::uint64_t> count{0};
+    static std::atomic<std::uint64_t> count { 0 };
     std::uint64_t x = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
         ^ (static_cast<std::uint64_t>(::getpid()) << 40) ^ count.fetch_add(1, std::memory_order_relaxed);
     // splitmix64's mixing, so that names made close together differ in every character.
@@ -87,7 +87,7 @@ std::error_code openForReading(const fs::path& path, Handle& out)
 
 std::error_code describe(Handle h, bool& regular, FileStamp& stamp)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fdOf(h), &st) != 0)
         return lastError();
     regular = S_ISREG(st.st_mode);
@@ -115,7 +115,7 @@ void closeFile(Handle h)
 
 char* allocateBytes(std::size_t size)
 {
-    constexpr std::size_t kHuge = std::size_t{2} << 20;
+    constexpr std::size_t kHuge = std::size_t { 2 } << 20;
     if (size < kHuge) {
         if (void* p = std::malloc(size))
             return static_cast<char*>(p);
@@ -137,7 +137,7 @@ fs::path finalTarget(const fs::path& path)
 {
     fs::path p = path;
     for (int hop = 0; hop < 40; ++hop) {
-        struct stat st {};
+        struct stat st { };
         if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return p;
         std::string to(PATH_MAX, '\0');
@@ -161,7 +161,7 @@ fs::path finalTarget(const fs::path& path)
 // owner, group and exactly its mode.
 std::error_code createTemp(const fs::path& target, Handle& out, fs::path& tmp)
 {
-    struct stat st {};
+    struct stat st { };
     const bool replacing = ::stat(target.c_str(), &st) == 0;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -217,7 +217,7 @@ bool replacesAtomically()
 
 std::error_code replaceFile(const fs::path& from, const fs::path& to)
 {
-    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code{} : lastError();
+    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code {} : lastError();
 }
 
 std::error_code moveFile(const fs::path& from, const fs::path& to)
@@ -225,17 +225,17 @@ std::error_code moveFile(const fs::path& from, const fs::path& to)
     // As MoveFileA: never over an existing file.
     if (::link(from.c_str(), to.c_str()) != 0)
         return lastError();
-    return ::unlink(from.c_str()) == 0 ? std::error_code{} : lastError();
+    return ::unlink(from.c_str()) == 0 ? std::error_code {} : lastError();
 }
 
 std::error_code removeFile(const fs::path& path)
 {
-    return ::unlink(path.c_str()) == 0 ? std::error_code{} : lastError();
+    return ::unlink(path.c_str()) == 0 ? std::error_code {} : lastError();
 }
 
 bool fileExists(const fs::path& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(path.c_str(), &st) == 0;
 }
 
@@ -256,10 +256,10 @@ std::error_code makeFolder(const fs::path& folder)
     if (::mkdir(folder.c_str(), 0777) == 0)
         return {};
     const std::error_code ec = lastError();
-    struct stat st {};
+    struct stat st { };
     if (ec == std::errc::file_exists)
         return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)
-            ? std::error_code{}
+            ? std::error_code {}
             : std::make_error_code(std::errc::not_a_directory);
     return ec;
 }
@@ -268,15 +268,15 @@ std::error_code makeFolder(const fs::path& folder)
 
 FileStamp fileStamp(const fs::path& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? stampOf(st) : FileStamp{};
+    struct stat st { };
+    return ::stat(path.c_str(), &st) == 0 ? stampOf(st) : FileStamp {};
 }
 
-FileLock FileLock::acquire(const fs::path& path, FileError& error, const FaultHook& hook,
-                           std::chrono::milliseconds wait)
+FileLock FileLock::acquire(
+    const fs::path& path, FileError& error, const FaultHook& hook, std::chrono::milliseconds wait)
 {
     FileLock lock;
-    error = FileError{path, FileStep::Lock, platform::injected(hook, FileStep::Lock, path)};
+    error = FileError { path, FileStep::Lock, platform::injected(hook, FileStep::Lock, path) };
     if (error)
         return lock;
     const std::string lockPath = platform::finalTarget(path).string() + ".lock";

@@ -23,7 +23,7 @@ std::error_code winError(DWORD code)
     // As the other systems name it, so that a missing file is missing everywhere.
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
         return std::make_error_code(std::errc::no_such_file_or_directory);
-    return {static_cast<int>(code), std::system_category()};
+    return { static_cast<int>(code), std::system_category() };
 }
 
 std::error_code lastError()
@@ -84,7 +84,7 @@ std::error_code openForReading(const fs::path& path, Handle& out)
     // Shared for deleting too, so that another program's save can replace
     // the file while it is read.
     const HANDLE h = ::CreateFileA(ansi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return lastError();
     out = reinterpret_cast<Handle>(h);
@@ -97,7 +97,7 @@ std::error_code describe(Handle h, bool& regular, FileStamp& stamp)
     regular = ::GetFileType(handleOf(h)) == FILE_TYPE_DISK;
     if (!regular)
         return {};
-    BY_HANDLE_FILE_INFORMATION info{};
+    BY_HANDLE_FILE_INFORMATION info {};
     if (!::GetFileInformationByHandle(handleOf(h), &info))
         return lastError();
     stamp = stampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
@@ -135,8 +135,8 @@ std::error_code createTemp(const fs::path& target, Handle& out, fs::path& tmp)
     const std::string name = ansi(target) + ".tmp" + std::to_string(::GetCurrentProcessId()) + "_";
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate = name + std::to_string(attempt);
-        const HANDLE h = ::CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE h
+            = ::CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             tmp = target;
             tmp += ".tmp" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(attempt);
@@ -191,8 +191,8 @@ std::error_code replaceFile(const fs::path& from, const fs::path& to)
     const std::string source = ansi(from), target = ansi(to);
     DWORD why = ERROR_FILE_NOT_FOUND;
     if (replace) {
-        if (replace(target.c_str(), source.c_str(), nullptr, 0x2 /* REPLACEFILE_IGNORE_MERGE_ERRORS */, nullptr,
-                    nullptr))
+        if (replace(
+                target.c_str(), source.c_str(), nullptr, 0x2 /* REPLACEFILE_IGNORE_MERGE_ERRORS */, nullptr, nullptr))
             return {};
         why = ::GetLastError();
     }
@@ -209,12 +209,12 @@ std::error_code replaceFile(const fs::path& from, const fs::path& to)
 
 std::error_code moveFile(const fs::path& from, const fs::path& to)
 {
-    return ::MoveFileA(ansi(from).c_str(), ansi(to).c_str()) ? std::error_code{} : lastError();
+    return ::MoveFileA(ansi(from).c_str(), ansi(to).c_str()) ? std::error_code {} : lastError();
 }
 
 std::error_code removeFile(const fs::path& path)
 {
-    return ::DeleteFileA(ansi(path).c_str()) ? std::error_code{} : lastError();
+    return ::DeleteFileA(ansi(path).c_str()) ? std::error_code {} : lastError();
 }
 
 bool fileExists(const fs::path& path)
@@ -222,7 +222,7 @@ bool fileExists(const fs::path& path)
     return ::GetFileAttributesA(ansi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void syncFolder(const fs::path&) {}
+void syncFolder(const fs::path&) { }
 
 std::error_code makeFolder(const fs::path& folder)
 {
@@ -232,7 +232,7 @@ std::error_code makeFolder(const fs::path& folder)
     const DWORD why = ::GetLastError();
     const DWORD attributes = ::GetFileAttributesA(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES)
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? std::error_code{}
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? std::error_code {}
                                                        : std::make_error_code(std::errc::not_a_directory);
     return winError(why);
 }
@@ -242,7 +242,7 @@ std::error_code makeFolder(const fs::path& folder)
 // FindFirstFileA rather than GetFileAttributesExA, which Windows 95 lacks.
 FileStamp fileStamp(const fs::path& path)
 {
-    WIN32_FIND_DATAA data{};
+    WIN32_FIND_DATAA data {};
     const HANDLE find = ::FindFirstFileA(ansi(path).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return {};
@@ -252,16 +252,16 @@ FileStamp fileStamp(const fs::path& path)
 
 // LockFile, on Windows 95 as on NT, never waits: it is tried again until
 // the wait is over.
-FileLock FileLock::acquire(const fs::path& path, FileError& error, const FaultHook& hook,
-                           std::chrono::milliseconds wait)
+FileLock FileLock::acquire(
+    const fs::path& path, FileError& error, const FaultHook& hook, std::chrono::milliseconds wait)
 {
     FileLock lock;
-    error = FileError{path, FileStep::Lock, platform::injected(hook, FileStep::Lock, path)};
+    error = FileError { path, FileStep::Lock, platform::injected(hook, FileStep::Lock, path) };
     if (error)
         return lock;
     const std::string lockPath = ansi(path) + ".lock";
     const HANDLE h = ::CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         error.code = lastError();
         return lock;

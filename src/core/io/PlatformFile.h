@@ -50,7 +50,7 @@ std::error_code makeFolder(const std::filesystem::path& folder);
 
 inline std::error_code injected(const FaultHook& hook, FileStep step, const std::filesystem::path& path)
 {
-    return hook ? hook(step, path) : std::error_code{};
+    return hook ? hook(step, path) : std::error_code {};
 }
 
 } // namespace tavrel::platform
