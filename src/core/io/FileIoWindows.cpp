@@ -81,8 +81,8 @@ namespace platform {
 
 std::error_code openForReading(const fs::path& path, Handle& out)
 {
-    // Shared for deleting too, so that another program's save can replace
-    // the file while it is read.
+    // Open only while it is read: a file held open cannot be replaced by the
+    // next save (FILE_SHARE_DELETE, which would allow it, Windows 95 refuses).
     const HANDLE h = ::CreateFileA(ansi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
