@@ -19,11 +19,23 @@ struct QtOption {
 };
 
 constexpr QtOption kQtOptions[] = {
-    {"style", true},          {"stylesheet", true},   {"widgetcount", false},     {"reverse", false},
-    {"qmljsdebugger", false}, {"platform", true},     {"platformpluginpath", true}, {"platformtheme", true},
-    {"plugin", true},         {"qwindowgeometry", true}, {"qwindowicon", true},   {"qwindowtitle", true},
-    {"session", true},        {"display", true},      {"geometry", true},         {"dialogs", false},
-    {"fontengine", false},
+    { "style", true },
+    { "stylesheet", true },
+    { "widgetcount", false },
+    { "reverse", false },
+    { "qmljsdebugger", false },
+    { "platform", true },
+    { "platformpluginpath", true },
+    { "platformtheme", true },
+    { "plugin", true },
+    { "qwindowgeometry", true },
+    { "qwindowicon", true },
+    { "qwindowtitle", true },
+    { "session", true },
+    { "display", true },
+    { "geometry", true },
+    { "dialogs", false },
+    { "fontengine", false },
 };
 
 const QtOption* qtOption(std::string_view arg, bool& joined)

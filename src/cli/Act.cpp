@@ -16,7 +16,7 @@ constexpr std::size_t kLabelWidth = 12; // "Manufacturer", "Memory clock"
 std::string line(std::string_view label, std::string_view value)
 {
     return std::string(label) + std::string(kLabelWidth - std::min(label.size(), kLabelWidth), ' ') + " : "
-           + std::string(value) + "\n";
+        + std::string(value) + "\n";
 }
 
 // The window pads its Info labels for its proportional font; a console's is
@@ -72,7 +72,7 @@ void printPresets(const Run& run)
                                                                       : "Presets: " + presetSource(run) + "\n";
     for (std::size_t i = 0; i < run.state.PresetTable.size(); ++i)
         text += std::to_string(i + 1) + " " + field(run, i, 0) + ": memory clock " + field(run, i, 1)
-                + ", core clock " + field(run, i, 2) + "\n";
+            + ", core clock " + field(run, i, 2) + "\n";
     run.output.out(text);
 }
 
@@ -80,8 +80,8 @@ void printPresets(const Run& run)
 std::string presetClocks(Run& run, std::size_t entry, std::vector<std::string>& texts)
 {
     const ClockPreset& p = run.state.PresetTable[entry];
-    const std::string which = "preset " + std::to_string(entry + 1) + " " + field(run, entry, 0) + " in "
-                              + presetSource(run);
+    const std::string which
+        = "preset " + std::to_string(entry + 1) + " " + field(run, entry, 0) + " in " + presetSource(run);
     for (std::size_t i = 0; i < 2; ++i) {
         if (!run.presets.has(entry, i + 1))
             return which + " has no " + kClockWord[i] + ": the field is missing";
@@ -89,7 +89,7 @@ std::string presetClocks(Run& run, std::size_t entry, std::vector<std::string>& 
         const auto n = hasLenientNumber(text) ? roundHalfEvenToInt32(readLenient(text)) : std::nullopt;
         if (!n || *n < kClockMin[i] || *n > kClockMax[i])
             return which + ": its " + kClockWord[i] + " \"" + consoleFromAnsi(text) + "\" is not a number from "
-                   + std::to_string(kClockMin[i]) + " to " + std::to_string(kClockMax[i]);
+                + std::to_string(kClockMin[i]) + " to " + std::to_string(kClockMax[i]);
         texts.push_back(text);
     }
     return {};
@@ -117,23 +117,26 @@ int writeClocks(Run& run)
     std::vector<ClockText> clocks;
     if (o.preset) {
         if (run.presets.source == PresetLoad::Source::Unreadable) {
-            say(run.output, "the presets could not be read, so nothing was written: "
-                                + consoleFromUtf8(run.presets.error.message()));
+            say(run.output,
+                "the presets could not be read, so nothing was written: "
+                    + consoleFromUtf8(run.presets.error.message()));
             return kExitNotWritten;
         }
         const auto entry = findPreset(run.state.PresetTable, ansiFromArgument(*o.preset));
         if (!entry)
-            return usage(run.output, "there is no preset \"" + *o.preset + "\" in " + presetSource(run)
-                                         + "; give 1 to 4 or a preset's name");
+            return usage(run.output,
+                "there is no preset \"" + *o.preset + "\" in " + presetSource(run)
+                    + "; give 1 to 4 or a preset's name");
         if (const std::string why = presetClocks(run, *entry, texts); !why.empty())
             return usage(run.output, why + "; nothing was written");
-        clocks = {{ClockKind::Memory, texts[0]}, {ClockKind::Core, texts[1]}};
+        clocks = { { ClockKind::Memory, texts[0] }, { ClockKind::Core, texts[1] } };
     } else {
         for (int i = 0; i < 2; ++i)
             texts.push_back(std::to_string(run.request.clocks[i].value_or(0)));
         for (int i = 0; i < 2; ++i)
             if (run.request.clocks[i])
-                clocks.push_back({i == 0 ? ClockKind::Memory : ClockKind::Core, texts[static_cast<std::size_t>(i)]});
+                clocks.push_back(
+                    { i == 0 ? ClockKind::Memory : ClockKind::Core, texts[static_cast<std::size_t>(i)] });
     }
     const ApplyOutcome outcome = WriteClocks(run.state, run.key, clocks);
     if (!outcome.written) {
@@ -144,8 +147,8 @@ int writeClocks(Run& run)
     std::string text;
     for (const WrittenClock& clock : outcome.done)
         text += std::string(clock.kind == ClockKind::Memory ? "Memory" : "Core") + " clock "
-                + std::to_string(clock.value) + " written under HKEY_LOCAL_MACHINE\\"
-                + consoleFromAnsi(driverSettingsPath(run.key)) + "\n";
+            + std::to_string(clock.value) + " written under HKEY_LOCAL_MACHINE\\"
+            + consoleFromAnsi(driverSettingsPath(run.key)) + "\n";
     run.output.out(text);
     return kExitDone;
 }

@@ -78,15 +78,16 @@ std::optional<int> parse(std::span<const std::string> args, Request& request, Co
     const bool clocksGiven = o.memoryClock || o.coreClock;
     if (o.info + o.preset.has_value() + clocksGiven != 1)
         return usage(output, "give one of --info, --preset, or --memory-clock and --core-clock");
-    const std::optional<std::string>* given[] = {&o.memoryClock, &o.coreClock};
+    const std::optional<std::string>* given[] = { &o.memoryClock, &o.coreClock };
     for (int i = 0; i < 2; ++i) {
         if (!*given[i])
             continue;
         request.clocks[i] = clockOption(**given[i], kClockMin[i], kClockMax[i]);
         if (!request.clocks[i])
-            return usage(output, (i == 0 ? "--memory-clock" : "--core-clock") + std::string(" takes a whole number from ")
-                                     + std::to_string(kClockMin[i]) + " to " + std::to_string(kClockMax[i])
-                                     + ", not \"" + **given[i] + "\"");
+            return usage(output,
+                (i == 0 ? "--memory-clock" : "--core-clock") + std::string(" takes a whole number from ")
+                    + std::to_string(kClockMin[i]) + " to " + std::to_string(kClockMax[i]) + ", not \"" + **given[i]
+                    + "\"");
     }
     return std::nullopt;
 }
@@ -117,13 +118,13 @@ std::optional<int> load(Run& run, RegFileStore* file)
     if (o.adapter) {
         run.key = *o.adapter;
         const bool known = run.key.size() == 4 && run.key.starts_with("000") && run.key[3] >= '0'
-                           && run.key[3] < '0' + kDisplayKeyCount && !state.CardTypes[run.key[3] - '0'].empty();
+            && run.key[3] < '0' + kDisplayKeyCount && !state.CardTypes[run.key[3] - '0'].empty();
         if (!known)
-            return usage(run.output, "no Creative adapter under display key \"" + run.key + "\"; the adapters: "
-                                         + adapterList(state));
+            return usage(run.output,
+                "no Creative adapter under display key \"" + run.key + "\"; the adapters: " + adapterList(state));
     } else if (!o.info && state.AdapterCount > 1) {
-        return usage(run.output,
-                     "there are several adapters, so say which with --adapter KEY: " + adapterList(state));
+        return usage(
+            run.output, "there are several adapters, so say which with --adapter KEY: " + adapterList(state));
     }
     return std::nullopt;
 }
@@ -164,8 +165,8 @@ std::optional<std::string> registryOption([[maybe_unused]] std::span<const std::
     return file;
 }
 
-int runCommandLine(std::span<const std::string> args, const std::filesystem::path& programFolder,
-                   CommandLineOutput& output)
+int runCommandLine(
+    std::span<const std::string> args, const std::filesystem::path& programFolder, CommandLineOutput& output)
 {
     Request request;
     if (const auto status = parse(args, request, output))
@@ -174,8 +175,8 @@ int runCommandLine(std::span<const std::string> args, const std::filesystem::pat
     WinRegistryApi registry;
     RegFileStore* file = nullptr;
 #else
-    RegFileStore registry(request.options.registry ? std::filesystem::path(*request.options.registry)
-                                                   : defaultRegistryPath());
+    RegFileStore registry(
+        request.options.registry ? std::filesystem::path(*request.options.registry) : defaultRegistryPath());
     if (!registry.load()) {
         say(output, registry.loadError().message() + "; nothing was written");
         return kExitNotWritten;
@@ -183,7 +184,7 @@ int runCommandLine(std::span<const std::string> args, const std::filesystem::pat
     RegFileStore* file = &registry;
 #endif
     ProgramState state(registry, PresetFile(PresetFilePath(programFolder)));
-    Run run{output, state, request, {}, {}};
+    Run run { output, state, request, {}, {} };
     if (const auto status = load(run, file))
         return *status;
     return request.options.info ? printInfo(run) : writeClocks(run);

@@ -13,7 +13,7 @@ namespace tavrel {
 
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitNotWritten = 1; // nothing, or not everything, was written
-inline constexpr int kExitUsage = 2;      // the command line was wrong; nothing was written
+inline constexpr int kExitUsage = 2; // the command line was wrong; nothing was written
 
 // Where the command line's text goes: the console, or (the Windows program on
 // 9x) a message box. Texts are in the system's narrow encoding: UTF-8 on
@@ -45,7 +45,7 @@ std::optional<std::string> registryOption(std::span<const std::string> args);
 
 // Runs to the end; returns the exit status. programFolder: where the program
 // file lies (the preset file may lie beside it).
-int runCommandLine(std::span<const std::string> args, const std::filesystem::path& programFolder,
-                   CommandLineOutput& output);
+int runCommandLine(
+    std::span<const std::string> args, const std::filesystem::path& programFolder, CommandLineOutput& output);
 
 } // namespace tavrel

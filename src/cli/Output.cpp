@@ -22,9 +22,9 @@ StdioOutput::StdioOutput()
     // Looked up, not linked: Windows 9x and NT 4 have no AttachConsole.
     using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
     const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    const auto attach = kernel ? reinterpret_cast<AttachConsoleFn>(
-                                     reinterpret_cast<void*>(GetProcAddress(kernel, "AttachConsole")))
-                               : nullptr;
+    const auto attach = kernel
+        ? reinterpret_cast<AttachConsoleFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "AttachConsole")))
+        : nullptr;
     if (attach && attach(static_cast<DWORD>(-1))) { // ATTACH_PARENT_PROCESS
         if (out)
             std::freopen("CONOUT$", "w", stdout);

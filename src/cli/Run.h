@@ -12,9 +12,9 @@
 namespace tavrel::cli {
 
 // The sliders' ranges, memory clock first.
-inline constexpr const char* kClockWord[] = {"memory clock", "core clock"};
-inline constexpr int kClockMin[] = {kMemClockMin, kCoreClockMin};
-inline constexpr int kClockMax[] = {kMemClockMax, kCoreClockMax};
+inline constexpr const char* kClockWord[] = { "memory clock", "core clock" };
+inline constexpr int kClockMin[] = { kMemClockMin, kCoreClockMin };
+inline constexpr int kClockMax[] = { kMemClockMax, kCoreClockMax };
 
 // What was asked, checked: which work, and the clocks given.
 struct Request {
