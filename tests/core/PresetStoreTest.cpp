@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "presets/PresetStore.h"
 #include "support/TempDir.h"
@@ -68,39 +69,31 @@ TEST(PresetStore, FileIsTwelveCrLfLinesWithQuotedTextsAndBareNumbers)
 // The one rule of every window and the command line: defaults only for a file that does not exist.
 TEST(PresetStore, LoadTakesTheDefaultsOnlyWhenThereIsNoFileAndTellsWhichFieldsTheFileHeld)
 {
+    using enum PresetLoad::Source;
     const TempDir dir;
-    const auto failRead = [](FileStep step, const fs::path&) {
+    const FaultHook failRead = [](FileStep step, const fs::path&) {
         return step == FileStep::Read ? std::make_error_code(std::errc::io_error) : std::error_code();
     };
-    const struct {
-        const char* bytes; // null: no file
-        PresetDefaults defaults;
-        bool failing;
-        PresetLoad::Source source;
-        std::size_t fields;
-        ClockPresetTable table;
-        bool fileAfter;
-    } cases[] = {
-        {nullptr, PresetDefaults::Start, false, PresetLoad::Source::Defaults, 0, startDefaultPresets(), false},
-        {nullptr, PresetDefaults::Editor, false, PresetLoad::Source::Defaults, 0, editorDefaultPresets(), true},
-        {"a,1,2,b,3,4,c", PresetDefaults::Editor, false, PresetLoad::Source::File, 7, parsed("a,1,2,b,3,4,c"), true},
-        {"a,1,2", PresetDefaults::Start, true, PresetLoad::Source::Unreadable, 0, oldTable(), true},
+    // The file's bytes (null: none), which defaults, whether reading fails; then what the load gives.
+    const struct { const char* bytes; PresetDefaults defaults; bool fails; PresetLoad::Source source;
+        std::size_t fields; ClockPresetTable table; } cases[] = {
+        {nullptr, PresetDefaults::Start, false, Defaults, 0, startDefaultPresets()},
+        {nullptr, PresetDefaults::Editor, false, Defaults, 0, editorDefaultPresets()},
+        {"a,1,2,b,3,4,c", PresetDefaults::Editor, false, File, 7, parsed("a,1,2,b,3,4,c")},
+        {"a,1,2", PresetDefaults::Start, true, Unreadable, 0, oldTable()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        const PresetFile file(dir / "TAVRL.CFG", c.failing ? FaultHook(failRead) : FaultHook());
+        const PresetFile file(dir / "TAVRL.CFG", c.fails ? failRead : FaultHook());
         fs::remove(file.path);
         if (c.bytes)
             test::writeBytes(file.path, c.bytes);
         ClockPresetTable table = oldTable();
         const PresetLoad load = LoadPresets(file, table, c.defaults);
-        EXPECT_EQ(load.source, c.source);
-        EXPECT_EQ(load.fields, c.fields);
-        EXPECT_EQ(table, c.table);
-        EXPECT_EQ(fs::exists(file.path), c.fileAfter);
-        const bool defaults = c.source == PresetLoad::Source::Defaults;
-        EXPECT_EQ(load.has(2, 0), defaults || c.fields >= 7);
-        EXPECT_EQ(load.has(2, 1), defaults);
+        EXPECT_EQ(std::tie(load.source, load.fields, table), std::tie(c.source, c.fields, c.table));
+        EXPECT_EQ(fs::exists(file.path), c.bytes || c.defaults == PresetDefaults::Editor); // start writes none
+        EXPECT_EQ(load.has(2, 0), c.source == Defaults || c.fields >= 7);
+        EXPECT_EQ(load.has(2, 1), c.source == Defaults);
     }
 }
 
