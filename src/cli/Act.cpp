@@ -1,4 +1,5 @@
 // The two kinds of work: printing what there is, and writing clocks.
+#include <algorithm>
 #include <vector>
 
 #include "Encoding.h"
