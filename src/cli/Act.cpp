@@ -140,17 +140,19 @@ int writeClocks(Run& run)
                     { i == 0 ? ClockKind::Memory : ClockKind::Core, texts[static_cast<std::size_t>(i)] });
     }
     const ApplyOutcome outcome = WriteClocks(run.state, run.key, clocks);
-    if (!outcome.written) {
-        say(run.output, consoleFromUtf8(outcome.message));
-        return kExitNotWritten;
-    }
-    // The numbers written, which a preset's text may spell otherwise ("330.5", "&H8C").
+    // The numbers written, which a preset's text may spell otherwise ("330.5", "&H8C"); a half-done write
+    // lists what it did write before it says why it stopped.
     std::string text;
     for (const WrittenClock& clock : outcome.done)
         text += std::string(clock.kind == ClockKind::Memory ? "Memory" : "Core") + " clock "
             + std::to_string(clock.value) + " written under HKEY_LOCAL_MACHINE\\"
             + consoleFromAnsi(driverSettingsPath(run.key)) + "\n";
-    run.output.out(text);
+    if (!text.empty())
+        run.output.out(text);
+    if (!outcome.written) {
+        say(run.output, consoleFromUtf8(outcome.message));
+        return kExitNotWritten;
+    }
     return kExitDone;
 }
 
