@@ -29,7 +29,7 @@ echo "main window shown; screenshot in $shot"
 
 info=$(wine "$exe" --info)
 echo "$info"
-for line in 'Adapter 0000' 'Card type       : GeForceDDR' 'Memory clock : 300' 'Core clock   : 120'; do
+for line in 'Adapter 0000' 'Card type    : GeForceDDR' 'Memory clock : 300' 'Core clock   : 120'; do
   grep -qF "$line" <<<"$info" || { echo "--info lacks: $line"; exit 1; }
 done
 
