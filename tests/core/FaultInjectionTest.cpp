@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "driver/ApplyClocks.h"
 #include "driver/DriverLayout.h"
 #include "presets/PresetStore.h"
 #include "registry/RegFileStore.h"
@@ -89,6 +90,33 @@ Outcome writeClock(const fs::path& dir, Faults& f, bool changedByAnother)
     return out;
 }
 
+// Writes both clocks, 350 and 140 over 300 and 120, in one write group: on failure neither is written and the
+// message names both; the write works once the fault is gone.
+Outcome writeClocks(const fs::path& dir, Faults& f, bool changedByAnother)
+{
+    fs::copy_file(samplePath("one-adapter.reg"), dir / "registry.reg", fs::copy_options::overwrite_existing);
+    RegFileStore store(dir / "registry.reg", f.hook());
+    EXPECT_TRUE(store.load());
+    RegistryAccess access(store);
+    if (changedByAnother)
+        writeBytes(dir / "registry.reg", readBytes(dir / "registry.reg") + std::string("\r\0\n\0", 4));
+    const auto before = snapshot(dir);
+    f.armed = true;
+    const ApplyOutcome outcome = ApplyClocks(access, "0000", "350", "140");
+    f.armed = false;
+    if (outcome.written)
+        return {};
+    EXPECT_EQ(outcome.message.find("The memory clock (MemClock) and the core clock (GrfxClock) could not be"), 0u);
+    EXPECT_TRUE(outcome.done.empty());
+    for (const auto& [name, value] : {std::pair(kMemClock, 300), {kGrfxClock, 120}}) {
+        QueryValue(access, driverSettingsPath("0000"), name);
+        EXPECT_EQ(access.QueryValueResult, LooseValue(std::int32_t{value})) << name;
+    }
+    EXPECT_EQ(snapshot(dir), before);
+    EXPECT_TRUE(ApplyClocks(access, "0000", "350", "140").written);
+    return {outcome.message, 0};
+}
+
 // Saves the presets over a file of mode 0646 (no temporary file's 0600, and the usual umasks clear one of its
 // bits), or creates the file; on failure the next save works.
 Outcome savePresets(const fs::path& dir, Faults& f, bool over)
@@ -120,6 +148,10 @@ const struct Operation { const char* name; const char* file; std::vector<FileSte
      {FileStep::Lock, FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename}, writeClock, false},
     {"write a clock value after another program changed the file", "registry.reg",
      {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename}, writeClock, true},
+    {"write both clocks in one group", "registry.reg",
+     {FileStep::Lock, FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename}, writeClocks, false},
+    {"write both clocks after another program changed the file", "registry.reg",
+     {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename}, writeClocks, true},
     {"save over the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, true},
     {"create the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, false},
 };
