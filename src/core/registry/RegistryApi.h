@@ -65,10 +65,10 @@ public:
     // together, all or nothing, and another writer's values land wholly
     // before or after them. A backend that writes each value at once
     // (advapi32) keeps its calls as they are, and these do nothing. Inside a
-    // group a write answers only what it can check at once (handle, name);
-    // the commit's status tells whether the values were written, and
-    // lastErrorDetail() then says why not. cancelWriteGroup drops what was
-    // staged. Groups do not nest.
+    // group a write answers only what it can check at once (handle, name)
+    // and a key is still created at once; the commit's status tells whether
+    // the values were written, and lastErrorDetail() then says why not.
+    // cancelWriteGroup drops what was staged. Groups do not nest.
     virtual void beginWriteGroup() {}
     virtual std::int32_t commitWriteGroup() { return kStatusSuccess; }
     virtual void cancelWriteGroup() {}
