@@ -71,11 +71,8 @@ struct Registry {
     std::unique_ptr<RegistryApi> open() const { return std::make_unique<WinRegistryApi>(); }
     std::string missingKeyDetail() const { return {}; } // the status says it all
 #else
-    // A write under a key that does not exist names the file the key is missing from.
-    std::string missingKeyDetail() const
-    {
-        return "The key does not exist in the registry file \"" + (dir / "registry.reg").string() + "\".";
-    }
+    std::string missingKeyDetail() const // the file the key is missing from
+    { return "The key does not exist in the registry file \"" + (dir / "registry.reg").string() + "\"."; }
     std::unique_ptr<RegistryApi> open() const
     {
         auto store = std::make_unique<RegFileStore>(dir / "registry.reg");
