@@ -13,6 +13,7 @@
 #include <unistd.h>
 #endif
 
+#include "driver/ApplyClocks.h"
 #include "driver/DriverLayout.h"
 #include "presets/PresetStore.h"
 #include "registry/RegFileStore.h"
@@ -65,31 +66,44 @@ std::pair<std::map<fs::path, std::string>, std::ptrdiff_t> snapshot(const fs::pa
 
 using Outcome = std::pair<std::string, std::int32_t>; // the message (empty: it worked) and a registry's status
 
-// Writes MemClock 350 over 300; on failure the store still reads 300, and the write works once the fault is gone.
-Outcome writeClock(const fs::path& dir, Faults& f, bool changedByAnother)
+enum { ChangedByAnother = 1, BothClocks = 2 };
+
+// Writes MemClock 350 over 300, or with BothClocks also GrfxClock 140 over 120 as one "OK" (whose message must
+// then name both); on failure the store still reads 300 and 120, and the write works once the fault is gone.
+Outcome writeClock(const fs::path& dir, Faults& f, int variant)
 {
     fs::copy_file(samplePath("one-adapter.reg"), dir / "registry.reg", fs::copy_options::overwrite_existing);
     RegFileStore store(dir / "registry.reg", f.hook());
     EXPECT_TRUE(store.load());
     RegistryAccess access(store);
-    if (changedByAnother) // it grows in place: the store reads it again under the lock before it writes
+    if (variant & ChangedByAnother) // it grows in place: the store reads it again under the lock before it writes
         writeBytes(dir / "registry.reg", readBytes(dir / "registry.reg") + std::string("\r\0\n\0", 4));
     const auto before = snapshot(dir);
+    const std::string key = driverSettingsPath("0000");
+    auto write = [&] {
+        if (!(variant & BothClocks)) {
+            const std::int32_t status = SetKeyValue(access, key, kMemClock, LooseValue("350"), kRegDword);
+            return Outcome{status ? store.lastWriteError().message() : "", status};
+        }
+        const ApplyOutcome outcome = ApplyClocks(access, "0000", "350", "140");
+        EXPECT_TRUE(outcome.written || (outcome.done.empty() && outcome.message.starts_with(
+            "The memory clock (MemClock) and the core clock (GrfxClock) could not be written"))) << outcome.message;
+        return Outcome{outcome.message, 0};
+    };
     f.armed = true;
-    const std::int32_t status = SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue("350"), kRegDword);
+    const Outcome out = write();
     f.armed = false;
-    if (status == kStatusSuccess)
-        return {};
-    const Outcome out{store.lastWriteError().message(), status};
-    QueryValue(access, driverSettingsPath("0000"), kMemClock);
-    EXPECT_EQ(std::pair(snapshot(dir), access.QueryValueResult), std::pair(before, LooseValue(std::int32_t{300})));
-    EXPECT_EQ(SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue("350"), kRegDword), 0);
+    for (const auto& [name, value] : {std::pair(kMemClock, 300), {kGrfxClock, 120}}) {
+        QueryValue(access, key, name);
+        EXPECT_TRUE(out.first.empty() || access.QueryValueResult == LooseValue(std::int32_t{value})) << name;
+    }
+    EXPECT_TRUE(out.first.empty() || (snapshot(dir) == before && write() == Outcome{}));
     return out;
 }
 
 // Saves the presets over a file of mode 0646 (no temporary file's 0600, and the usual umasks clear one of its
 // bits), or creates the file; on failure the next save works.
-Outcome savePresets(const fs::path& dir, Faults& f, bool over)
+Outcome savePresets(const fs::path& dir, Faults& f, int over)
 {
     const fs::path file = dir / "TAVRL.CFG";
     fs::remove(file);
@@ -113,13 +127,16 @@ Outcome savePresets(const fs::path& dir, Faults& f, bool over)
 }
 
 const struct Operation { const char* name; const char* file; std::vector<FileStep> mustTake;
-                         Outcome (*run)(const fs::path& dir, Faults& f, bool); bool variant; } kOperations[] = {
+                         Outcome (*run)(const fs::path& dir, Faults& f, int); int variant; } kOperations[] = {
     {"write a clock value", "registry.reg",
-     {FileStep::Lock, FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename}, writeClock, false},
+     {FileStep::Lock, FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename}, writeClock, 0},
     {"write a clock value after another program changed the file", "registry.reg",
-     {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename}, writeClock, true},
-    {"save over the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, true},
-    {"create the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, false},
+     {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename}, writeClock, ChangedByAnother},
+    {"write both clocks as one \"OK\"", "registry.reg", {FileStep::Lock, FileStep::Rename}, writeClock, BothClocks},
+    {"write both clocks after another program changed the file", "registry.reg",
+     {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename}, writeClock, BothClocks | ChangedByAnother},
+    {"save over the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, 1},
+    {"create the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, 0},
 };
 
 } // namespace
@@ -140,7 +157,7 @@ TEST(FaultInjection, EveryFileStepFailingLeavesTheFilesAndReportsWhy)
             const auto [reason, win32] = kFaults.at(record.steps[n]);
             EXPECT_NE(message.find((dir / op.file).string()), std::string::npos) << message;
             EXPECT_NE(message.find(std::make_error_code(reason).message()), std::string::npos) << message;
-            EXPECT_EQ(status, op.run == writeClock ? win32 : 0);
+            EXPECT_EQ(status, op.run == writeClock && !(op.variant & BothClocks) ? win32 : 0);
         }
     }
 }
