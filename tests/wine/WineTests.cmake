@@ -30,8 +30,14 @@ add_test(NAME wine_regedit_interchange
           -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/interchange
           -P ${CMAKE_CURRENT_LIST_DIR}/regedit-interchange.cmake)
 
-# With the program built: tavrel.exe as a user meets it, on a virtual display.
+# With the windows built: their tests, in process, then the program as a user
+# meets it, on a virtual display.
 set(TAVREL_WINE_TESTS wine_core_tests wine_regedit_interchange)
+if(TARGET tavrel_win32_tests)
+  add_test(NAME wine_win32_tests
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/win32-tests.sh $<TARGET_FILE:tavrel_win32_tests>)
+  list(APPEND TAVREL_WINE_TESTS wine_win32_tests)
+endif()
 if(TARGET tavrel)
   add_test(NAME wine_program COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/program.sh $<TARGET_FILE:tavrel>
     ${PROJECT_SOURCE_DIR}/samples/one-adapter.reg ${CMAKE_BINARY_DIR}/windows.png)
