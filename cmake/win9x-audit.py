@@ -79,13 +79,11 @@ def parse_private_headers(text):
         if not line.strip():
             dll = None
         elif dll is not None:
-            # "vma  hint  Name" for a call by name; "vma  <none>  ordinal" or
-            # a bare ordinal for one by number.
+            # "vma  hint  Name" for a call by name, "vma  ordinal  <none>"
+            # for one by number.
             m = re.match(r"\s*[0-9a-fA-F]+\s+(\d+)\s+(\S+)\s*$", line)
             if m:
-                dll.append(m.group(2))
-            elif re.match(r"\s*[0-9a-fA-F]+\s+(<none>\s+)?\d+\s*$", line):
-                dll.append("#" + line.split()[-1])
+                dll.append("#" + m.group(1) if m.group(2) == "<none>" else m.group(2))
     return fields, imports
 
 

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+extern "C" void __stdcall AuditOrdinalCall(); // ordinal.def
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     INITCOMMONCONTROLSEX controls { sizeof controls, ICC_BAR_CLASSES };
@@ -32,6 +34,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     }
 #if defined(AUDIT_SAMPLE_WIDE_CALL)
     MessageBoxW(slider, L"wide", L"Sample", MB_OK);
+#endif
+#if defined(AUDIT_SAMPLE_ORDINAL)
+    AuditOrdinalCall();
 #endif
 #if defined(AUDIT_SAMPLE_OTHER_DLL)
     ShellExecuteA(slider, "open", "TAVRL.TMP", nullptr, nullptr, SW_SHOW);

@@ -7,9 +7,17 @@ set(TAVREL_AUDIT_CASES
   "newer_call|-DAUDIT_SAMPLE_NEWER_CALL|1048576|KERNEL32.dll!GetFileSizeEx: added in Windows 2000"
   "wide_call|-DAUDIT_SAMPLE_WIDE_CALL|1048576|USER32.dll!MessageBoxW: wide"
   "other_dll|-DAUDIT_SAMPLE_OTHER_DLL|1048576|SHELL32.dll: not a DLL that Windows 95/98/ME all have"
+  "ordinal|-DAUDIT_SAMPLE_ORDINAL libordinal.a|1048576|comctl32.dll!#17: imported by ordinal"
   "sse|-O3 -msse2 -mfpmath=sse|1048576|SSE in [^:]+: [a-z0-9]+ +[^\n]*%xmm"
   "subsystem_5|-Wl,--major-subsystem-version,5|1048576|header: MajorSubsystemVersion is 5, not 4"
   "size||4096|[0-9]+ bytes stripped, over the 4096 allowed")
+
+# An import library whose one call is imported by number only.
+set(ordinal_lib ${CMAKE_CURRENT_BINARY_DIR}/libordinal.a)
+add_custom_command(OUTPUT ${ordinal_lib}
+  COMMAND ${CMAKE_DLLTOOL} -k -d ${CMAKE_CURRENT_LIST_DIR}/ordinal.def -l ${ordinal_lib}
+  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/ordinal.def VERBATIM)
+add_custom_target(audit_ordinal_lib DEPENDS ${ordinal_lib})
 
 foreach(row IN LISTS TAVREL_AUDIT_CASES)
   string(REPLACE "|" ";" fields "${row}")
@@ -24,6 +32,9 @@ foreach(row IN LISTS TAVREL_AUDIT_CASES)
   foreach(flag IN LISTS flags)
     if(flag MATCHES "^-Wl,")
       target_link_options(${sample} PRIVATE ${flag})
+    elseif(flag STREQUAL "libordinal.a")
+      target_link_libraries(${sample} PRIVATE ${ordinal_lib})
+      add_dependencies(${sample} audit_ordinal_lib)
     else()
       target_compile_options(${sample} PRIVATE ${flag})
     endif()
