@@ -81,7 +81,7 @@ kill $pid
 wait $pid || true
 pid=
 
-info=$(wine "$exe" --info)
+info=$(timeout 60 wine "$exe" --info) || fail "--info did not end within 60 s, or failed"
 echo "$info"
 for line in 'Adapter 0000' 'Card type *: GeForceDDR' 'Memory clock *: 300' 'Core clock *: 120'; do
   grep -qE "$line" <<<"$info" || fail "--info lacks: $line"
@@ -89,7 +89,7 @@ done
 
 # Preset 2 of the start defaults (no preset file beside the program): 330 and 120.
 rm -f "$cfg"
-wine "$exe" --preset 2
+timeout 60 wine "$exe" --preset 2 || fail "--preset 2 did not end within 60 s, or failed"
 query=$(wine reg query "$key")
 echo "$query"
 grep -qiE 'MemClock[[:space:]]+REG_DWORD[[:space:]]+0x14a' <<<"$query" || fail "MemClock is not 330"
