@@ -30,12 +30,13 @@ add_test(NAME wine_regedit_interchange
           -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/interchange
           -P ${CMAKE_CURRENT_LIST_DIR}/regedit-interchange.cmake)
 
-# With the windows built (a Qt for MinGW was found): their tests, offscreen,
-# then the program as a user meets it, on a virtual display.
+# With the windows built: their tests, in process, then the program as a user
+# meets it, on a virtual display.
 set(TAVREL_WINE_TESTS wine_core_tests wine_regedit_interchange)
-if(TARGET tavrel_gui_tests)
-  add_test(NAME wine_gui_tests COMMAND ${TAVREL_WINE} $<TARGET_FILE:tavrel_gui_tests>)
-  list(APPEND TAVREL_WINE_TESTS wine_gui_tests)
+if(TARGET tavrel_win32_tests)
+  add_test(NAME wine_win32_tests
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/win32-tests.sh $<TARGET_FILE:tavrel_win32_tests>)
+  list(APPEND TAVREL_WINE_TESTS wine_win32_tests)
 endif()
 if(TARGET tavrel)
   add_test(NAME wine_program COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/program.sh $<TARGET_FILE:tavrel>
@@ -51,7 +52,7 @@ set_tests_properties(wine_shutdown PROPERTIES FIXTURES_CLEANUP wine_prefix)
 set_tests_properties(${TAVREL_WINE_TESTS} PROPERTIES FIXTURES_REQUIRED wine_prefix)
 set_tests_properties(wine_prefix ${TAVREL_WINE_TESTS} wine_shutdown PROPERTIES
   LABELS wine
-  ENVIRONMENT "${TAVREL_WINE_ENV};QT_QPA_PLATFORM=offscreen"
+  ENVIRONMENT "${TAVREL_WINE_ENV}"
   TIMEOUT 300)
 if(TARGET tavrel)
   # The program draws on a display of its own, and shares the prefix's registry
