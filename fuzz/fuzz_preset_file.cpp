@@ -1,6 +1,6 @@
-// Any bytes as the preset file: read, write, read again. Wherever the format can hold the table (no double
-// quote in a text: quotes are not escaped), the second read gives the same table, whatever table it is read
-// into, and writing it again the same bytes.
+// Any bytes as the preset file: read, write, read again. The second read gives the same table, whatever table
+// it is read into, and writing it again the same bytes: a text with a double quote, which only an unquoted
+// field gives, is written bare and so reads back whole.
 
 #include <string>
 
@@ -16,10 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string written = renderPresetFile(first);
     parsePresetFile(written, second);
     parsePresetFile(written, overOld);
-    for (const ClockPreset& p : first)
-        for (const std::string& text : {p.Name, p.MemoryClock.text(), p.CoreClock.text()})
-            if (text.find('"') != std::string::npos)
-                return 0;
     // A number may come back as another kind of number (300.0 is written "300" and read as a 16-bit 300).
     auto same = [](const LooseValue& a, const LooseValue& b) {
         return a.isText() == b.isText() && a.isEmpty() == b.isEmpty() && a.toText() == b.toText();

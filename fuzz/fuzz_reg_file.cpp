@@ -1,8 +1,9 @@
-// Any bytes as the registry file: load, write one value (creating its key), load again. A refused file is
-// never written; otherwise the value reads back, in the store and from the file, and writing it again changes
-// no byte. This found the store reading outside its key index for an empty file, and key paths ending in an
-// empty name or holding a line break that were written but could never be opened again (RegFileStoreTest and
-// RegistryContract keep them). The input is the file, less the few bytes that choose the write.
+// Any bytes as the registry file: load, write one value (creating its key), or two in one write group, load
+// again. A refused file is never written; otherwise the values read back, in the store and from the file, and
+// writing one again changes no byte. This found the store reading outside its key index for an empty file, and
+// key paths ending in an empty name or holding a line break that were written but could never be opened again
+// (RegFileStoreTest and RegistryContract keep them). The input is the file, less the few bytes that choose the
+// write.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -23,7 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string key = in.ConsumeBool() ? in.ConsumeRandomLengthString(40) : "";
     const auto value = LooseValue(in.ConsumeIntegral<std::int32_t>());
     const auto type = in.ConsumeBool() ? kRegSz : kRegDword;
-    const std::string name = in.ConsumeBool() ? "MemClock" : "Weird \"name\\\" ]";
+    const std::string weird = "Weird \"name\\\" ]";
+    const bool both = in.ConsumeBool();
+    const std::vector<std::string> names = both ? std::vector<std::string>{"MemClock", weird}
+                                                : std::vector<std::string>{in.ConsumeBool() ? "MemClock" : weird};
     const std::string bytes = in.ConsumeRemainingBytesAsString();
     if (!bytes.empty())
         test::writeBytes(file, bytes);
@@ -44,16 +48,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!std::filesystem::exists(file) ? bytes.empty() : readBytes(file) == bytes);
         return 0;
     }
-    FUZZ_CHECK(SetTypedValue(store, h, name, type, value) == kStatusSuccess);
+    if (both)
+        store.beginWriteGroup();
+    for (const std::string& name : names)
+        FUZZ_CHECK(SetTypedValue(store, h, name, type, value) == kStatusSuccess);
+    FUZZ_CHECK(store.commitWriteGroup() == kStatusSuccess);
     store.RegCloseKey(h);
     const std::string written = readBytes(file);
     RegFileStore reloaded(file);
     FUZZ_CHECK(reloaded.load());
-    for (RegistryApi* api : {static_cast<RegistryApi*>(&store), static_cast<RegistryApi*>(&reloaded)}) {
-        RegistryAccess access(*api);
-        QueryValue(access, key, name);
-        FUZZ_CHECK(access.QueryValueStatus == 0 && access.QueryValueResult == (type == kRegSz ? LooseValue(value.toText()) : value));
-        FUZZ_CHECK(SetKeyValue(access, key, name, value, type) == kStatusSuccess && readBytes(file) == written);
-    }
+    for (RegistryApi* api : {static_cast<RegistryApi*>(&store), static_cast<RegistryApi*>(&reloaded)})
+        for (const std::string& name : names) {
+            RegistryAccess access(*api);
+            QueryValue(access, key, name);
+            FUZZ_CHECK(access.QueryValueStatus == 0 && access.QueryValueResult == (type == kRegSz ? LooseValue(value.toText()) : value));
+            FUZZ_CHECK(SetKeyValue(access, key, name, value, type) == kStatusSuccess && readBytes(file) == written);
+        }
     return 0;
 }

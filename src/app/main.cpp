@@ -8,7 +8,9 @@
 #include "Mainfrm.h"
 #include "MessageBoxes.h"
 #include "ProgramState.h"
+#include "RegistryFile.h"
 #include "Resources.h"
+#include "Startup.h"
 
 #ifdef _WIN32
 #include "registry/WinRegistryApi.h"
@@ -19,9 +21,12 @@
 int main(int argc, char* argv[])
 {
     // Decided before any application object exists: the command line must
-    // run without a display.
-    if (tavrel::wantsCommandLine(argc, argv))
-        return tavrel::runCommandLine(argc, argv);
+    // run without a display. Qt's own options are left to Qt.
+    const std::vector<std::string> args = tavrel::argumentsWithoutQtOptions(argc, argv);
+    if (tavrel::wantsCommandLine(args)) {
+        tavrel::StdioOutput output;
+        return tavrel::runCommandLine(args, tavrel::programFolder(argc > 0 ? argv[0] : nullptr), output);
+    }
 
     QApplication app(argc, argv);
     tavrel::initResources();
@@ -33,10 +38,16 @@ int main(int argc, char* argv[])
 #ifdef _WIN32
     tavrel::WinRegistryApi registry;
 #else
-    const auto file = tavrel::registryOption(argc, argv);
+    // The file name as given, bytes and all.
+    const auto file = tavrel::registryOption(args);
     tavrel::RegFileStore registry(file ? std::filesystem::path(*file) : tavrel::defaultRegistryPath());
     if (!tavrel::loadRegistryFile(registry, messages))
         return 1;
+    // A registry file that is missing, empty or without display keys is why there is no adapter: say so.
+    if (const std::string shortfall = tavrel::registryFileShortfall(registry); !shortfall.empty()) {
+        messages.show(nullptr, QString::fromLocal8Bit(tavrel::noAdapterMessage(shortfall)));
+        return 0;
+    }
 #endif
 
     tavrel::ProgramState state(registry, tavrel::PresetFile(tavrel::PresetFilePath(programFolder)));

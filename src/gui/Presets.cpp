@@ -108,11 +108,10 @@ void Presets::setSliderValue(QSlider* slider, std::int32_t value)
 void Presets::Form_Load()
 {
     ClockPresetTable& table = state_.PresetTable;
-    if (ProbePresetFile(state_.presetFile) == PresetFileState::Missing) {
-        table = editorDefaultPresets();
-        // A file that cannot be created here is reported by "OK", which
-        // writes it again.
-        WritePresetFile(state_.presetFile, table);
+    // A file that cannot be created here is reported by "OK", which writes
+    // it again; an unreadable file leaves the table as it was, and that is
+    // shown.
+    if (LoadPresets(state_.presetFile, table, PresetDefaults::Editor).source == PresetLoad::Source::Defaults) {
         for (int i = 0; i < 4; ++i) {
             const ClockPreset& preset = table[static_cast<std::size_t>(i)];
             setSliderValue(entry(i).memorySlider, preset.MemoryClock.toInt32().value_or(0));
@@ -127,9 +126,6 @@ void Presets::Form_Load()
         }
         return;
     }
-
-    // An unreadable file leaves the table as it was, and that is shown.
-    ReadPresetFile(state_.presetFile, table);
     for (int i = 0; i < 4; ++i)
         entry(i).name->setText(fromAnsi(table[static_cast<std::size_t>(i)].Name));
     for (int i = 0; i < 4; ++i) {

@@ -8,6 +8,7 @@
 #include "support/TempDir.h"
 
 using namespace tavrel::test;
+using namespace std::string_literals;
 namespace fs = std::filesystem;
 
 TEST(CommandLine, ExitStatusWhatIsPrintedAndWhatLandsInTheFile)
@@ -15,57 +16,90 @@ TEST(CommandLine, ExitStatusWhatIsPrintedAndWhatLandsInTheFile)
     const TempDir dir;
     for (const char* name : {"one-adapter.reg", "two-adapters.reg", "no-adapter.reg"})
         fs::copy_file(samplePath(name), dir / name);
+    fs::copy_file(samplePath("one-adapter.reg"), dir / "caf\xe9.reg"); // not UTF-8: opened as the bytes given
     writeBytes(dir / "bad.reg", "not a registry\r\n");
-    // 1 "Fast", 2 "Quiet", 3 with a memory clock that is no number.
-    fs::create_directories(dir / "config" / "tavrel");
-    writeBytes(dir / "config" / "tavrel" / "TAVRL.CFG", "\"Fast\"\r\n350\r\n140\r\n\"Quiet\"\r\n250\r\n110\r\n"
-                                                       "\"Broken\"\r\n\"fast\"\r\n120\r\n\"P4\"\r\n300\r\n120\r\n");
+    writeBytes(dir / "empty.reg", "");
+    fs::create_symlink(dir / "nowhere.reg", dir / "dangling.reg");
+    // config: 1 "Fast", 2 "Quiet", 3 with clocks that are texts but read as numbers, 4 out of range.
+    // short: a NUL in a clock, a clock out of range, then the file ends with preset 3's name.
+    const std::pair<const char*, std::string> files[] = {
+        {"config", "\"Fast\"\r\n350\r\n140\r\n\"Quiet\"\r\n250\r\n110\r\n"
+                   "\"Odd\"\r\n330abc\r\n&H8C\r\n\"Wild\"\r\n\"1e3\"\r\n120\r\n"},
+        {"short", "\"Nul\"\r\n4\0 0\r\n120\r\n\"Big\"\r\n9999\r\n120\r\n\"Cut\"\r\n"s}};
+    for (const auto& [name, bytes] : files) {
+        fs::create_directories(dir / name / "tavrel");
+        writeBytes(dir / name / "tavrel" / "TAVRL.CFG", bytes);
+    }
     const std::string dw = "\"=dword:";
     const struct {
-        const char* file;
-        bool presets; // whether the preset file is there
+        const char* file; // "": --registry ''
+        const char* presets; // the XDG_CONFIG_HOME folder; "none" has no preset file
         const char* args;
         int status;
         std::vector<std::string> shown;   // in its output; "^" marks its start
         std::vector<std::string> written; // in the file afterwards; none: the file is unchanged
     } cases[] = {
-        {"one-adapter.reg", false, "--info", 0,
-         {"^Adapter 0000\nManufacturer : Creative Labs\nDriver             : Creative Labs 3D Blaster Annihilator "
-          "Pro\nCard type       : GeForceDDR\nDriver date     : 2-14-2000\nMemory clock : 300\nCore clock   : 120\n",
-          "Presets\n1 \"Preset 1\": memory clock 330, core clock 120\n"},
+        {"one-adapter.reg", "none", "--info", 0,
+         {"^Adapter 0000\nManufacturer : Creative Labs\nDriver       : Creative Labs 3D Blaster Annihilator "
+          "Pro\nCard type    : GeForceDDR\nDriver date  : 2-14-2000\nMemory clock : 300\nCore clock   : 120\n",
+          "Presets: the start defaults (there is no \"",
+          "none/tavrel/TAVRL.CFG\")\n1 \"Preset 1\": memory clock 330, core clock 120\n"},
          {}},
-        {"one-adapter.reg", true, "--info", 0, {"\n2 \"Quiet\": memory clock 250, core clock 110\n"}, {}},
-        {"two-adapters.reg", true, "--info", 0,
-         {"^Adapter 0000\n", "Adapter 0002\n", "TNT2ULTRA\nDriver date     : 9-8-1999\nMemory clock : 183\n"}, {}},
-        {"two-adapters.reg", true, "--adapter 0002 --info", 0, {"^Adapter 0002\n"}, {}},
-        {"one-adapter.reg", true, "--core-clock 300 --memory-clock 100", 0, {},
+        {"one-adapter.reg", "config", "--info", 0,
+         {"Presets from \"", "config/tavrel/TAVRL.CFG\"\n", "\n2 \"Quiet\": memory clock 250, core clock 110\n"}, {}},
+        {"one-adapter.reg", "short", "--info", 0,
+         {"\n3 \"Cut\": memory clock missing, core clock missing\n4 missing: memory clock missing"}, {}},
+        {"two-adapters.reg", "config", "--info", 0,
+         {"^Adapter 0000\n", "Adapter 0002\n", "TNT2ULTRA\nDriver date  : 9-8-1999\nMemory clock : 183\n"}, {}},
+        {"two-adapters.reg", "config", "--adapter 0002 --info", 0, {"^Adapter 0002\n"}, {}},
+        {"one-adapter.reg", "config", "-style fusion --platform offscreen -reverse --info", 0, {"^Adapter 0000\n"},
+         {}},
+        {"one-adapter.reg", "config", "--core-clock 300 --memory-clock 100", 0, {},
          {"MemClock" + dw + "00000064", "GrfxClock" + dw + "0000012c"}},
-        {"one-adapter.reg", true, "--memory-clock 600 --core-clock 100", 0, {},
+        {"one-adapter.reg", "config", "--memory-clock 600 --core-clock 100", 0, {},
          {"MemClock" + dw + "00000258", "GrfxClock" + dw + "00000064"}},
-        {"one-adapter.reg", true, "--preset Quiet", 0, {},
+        {"one-adapter.reg", "config", "--preset Quiet", 0, {},
          {"MemClock" + dw + "000000fa", "GrfxClock" + dw + "0000006e"}},
-        {"one-adapter.reg", true, "--preset 1", 0, {}, {"MemClock" + dw + "0000015e", "GrfxClock" + dw + "0000008c"}},
-        {"two-adapters.reg", true, "--adapter 0002 --preset 1", 0, {},
+        {"one-adapter.reg", "config", "--preset=1", 0, {},
+         {"MemClock" + dw + "0000015e", "GrfxClock" + dw + "0000008c"}},
+        {"one-adapter.reg", "config", "--preset 3", 0,
+         {"^Memory clock 330 written under", "\nCore clock 140 written"},
+         {"MemClock" + dw + "0000014a", "GrfxClock" + dw + "0000008c"}},
+        {"caf\xe9.reg", "config", "--preset Fast", 0, {}, {"MemClock" + dw + "0000015e"}},
+        {"two-adapters.reg", "config", "--adapter 0002 --preset 1", 0, {},
          {"0002\\DEFAULT]\r\n\"MemClock" + dw + "0000015e", "0000\\DEFAULT]\r\n\"MemClock" + dw + "000000a6"}},
-        {"one-adapter.reg", true, "--preset 3", 1, {"\"fast\""}, {}},
-        {"no-adapter.reg", true, "--preset 1", 1, {}, {}},
-        {"bad.reg", true, "--memory-clock 320", 1, {}, {}},
-        {"two-adapters.reg", true, "--preset 1", 2, {"0000 (GeForce), 0002 (TNT2ULTRA)"}, {}},
-        {"two-adapters.reg", true, "--adapter 0001 --preset 1", 2, {}, {}},
-        {"one-adapter.reg", true, "--preset quiet", 2, {}, {}},
-        {"one-adapter.reg", true, "--memory-clock 99", 2, {}, {}},
-        {"one-adapter.reg", true, "--memory-clock 601", 2, {}, {}},
-        {"one-adapter.reg", true, "--core-clock 301", 2, {}, {}},
-        {"one-adapter.reg", true, "--memory-clock 3e2", 2, {}, {}},
-        {"one-adapter.reg", true, "--info --preset 1", 2, {}, {}},
-        {"one-adapter.reg", true, "--preset 1 --fast", 2, {}, {}},
+        {"no-adapter.reg", "config", "--preset 1", 1, {"Creative drivers\n"}, {}},
+        {"nonexist.reg", "config", "--info", 1,
+         {"drivers: the registry file \"", "nonexist.reg\" does not exist.\n"}, {}},
+        {"dangling.reg", "config", "--preset 1", 1, {"dangling.reg\" does not exist.\n"}, {}},
+        {"empty.reg", "config", "--memory-clock 320", 1, {"empty.reg\" is empty.\n"}, {}},
+        {"bad.reg", "config", "--memory-clock 320", 1, {}, {}},
+        {"", "config", "--info", 2, {"--registry needs a file name"}, {}},
+        {"one-adapter.reg", "config", "--preset 4", 2,
+         {"preset 4 \"Wild\" in \"",
+          "config/tavrel/TAVRL.CFG\": its memory clock \"1e3\" is not a number from 100 to 600"},
+         {}},
+        {"one-adapter.reg", "short", "--preset 1", 2, {"preset 1 \"Nul\" in \"", "its memory clock \"4"}, {}},
+        {"one-adapter.reg", "short", "--preset Big", 2, {"\"9999\" is not a number from 100 to 600"}, {}},
+        {"one-adapter.reg", "short", "--preset 3", 2, {"TAVRL.CFG\" has no memory clock: the field is missing"}, {}},
+        {"two-adapters.reg", "config", "--preset 1", 2, {"0000 (GeForce), 0002 (TNT2ULTRA)"}, {}},
+        {"two-adapters.reg", "config", "--adapter 0001 --preset 1", 2, {}, {}},
+        {"one-adapter.reg", "config", "--preset quiet", 2, {"there is no preset \"quiet\" in \""}, {}},
+        {"one-adapter.reg", "config", "--memory-clock 99", 2, {}, {}},
+        {"one-adapter.reg", "config", "--memory-clock 601", 2, {}, {}},
+        {"one-adapter.reg", "config", "--core-clock 301", 2, {}, {}},
+        {"one-adapter.reg", "config", "--memory-clock 3e2", 2, {}, {}},
+        {"one-adapter.reg", "config", "--info --preset 1", 2, {}, {}},
+        {"one-adapter.reg", "config", "--preset 1 --fast", 2, {"unknown option --fast"}, {}},
+        {"one-adapter.reg", "config", "-foo --info", 2, {"^tavrel: unknown option -foo ("}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + c.args);
-        const std::string before = readBytes(dir / c.file);
+        const bool real = *c.file && fs::is_regular_file(dir / c.file);
+        const std::string before = real ? readBytes(dir / c.file) : "";
         const std::string command = "env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='"
-                                    + (dir / (c.presets ? "config" : "none")).string() + "' '" TAVREL_PROGRAM
-                                    "' --registry '" + (dir / c.file).string() + "' " + c.args + " >'"
+                                    + (dir / c.presets).string() + "' '" TAVREL_PROGRAM "' --registry '"
+                                    + (*c.file ? (dir / c.file).string() : "") + "' " + c.args + " >'"
                                     + (dir / "out").string() + "' 2>&1 </dev/null";
         const int status = std::system(command.c_str());
         const std::string out = readBytes(dir / "out");
@@ -75,6 +109,8 @@ TEST(CommandLine, ExitStatusWhatIsPrintedAndWhatLandsInTheFile)
             const auto at = out.find(s.substr(atStart));
             EXPECT_TRUE(atStart ? at == 0 : at != std::string::npos) << s << "\nin\n" << out;
         }
+        if (!real)
+            continue;
         std::string after = readBytes(dir / c.file);
         if (c.written.empty()) {
             EXPECT_EQ(after, before);

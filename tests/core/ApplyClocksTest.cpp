@@ -32,28 +32,35 @@ TEST(ApplyClocks, WritesMemoryThenCoreAsDwordsOrSaysWhyNot)
         std::function<void(FakeRegistry&)> setUp;
         std::string message; // a part of it; empty: written
         V memAfter, coreAfter; // 166 and 120 before
+        const char* done; // the clocks the outcome lists as written, memory/core
     } cases[] = {
-        {"320", "140", {}, "", dw(320), dw(140)},
-        {" 3 2 0x", "&H8C", {}, "", dw(320), dw(140)},
-        {nullptr, "140", {}, "", dw(166), dw(140)},
-        {"fast", "140", {}, "The memory clock \"fast\" is not a clock number. Nothing was", dw(166), dw(120)},
-        {"320", "9e99", {}, "The core clock \"9e99\" is not a clock number.", dw(166), dw(120)},
-        {"320", "0.4", {}, "The core clock \"0.4\" is not a clock: a clock is above 0. Nothing", dw(166), dw(120)},
-        {"-5", nullptr, {}, "The memory clock \"-5\" is not a clock", dw(166), dw(120)},
+        {"320", "140", {}, "", dw(320), dw(140), "320/140"},
+        {" 3 2 0x", "&H8C", {}, "", dw(320), dw(140), "320/140"},
+        {nullptr, "140", {}, "", dw(166), dw(140), "-/140"},
+        {"fast", "140", {}, "The memory clock \"fast\" is not a clock number. Nothing was", dw(166), dw(120), "-/-"},
+        {"320", "9e99", {}, "The core clock \"9e99\" is not a clock number.", dw(166), dw(120), "-/-"},
+        {"320", "0.4", {}, "The core clock \"0.4\" is not a clock: a clock is above 0.", dw(166), dw(120), "-/-"},
+        {"-5", nullptr, {}, "The memory clock \"-5\" is not a clock", dw(166), dw(120), "-/-"},
         {"320", "140", [](FakeRegistry& r) { r.failSet = kStatusAccessDenied, r.detail = "(r.reg)"; },
-         "The memory clock (MemClock) " + where + registryStatusText(kStatusAccessDenied) + " (r.reg)", dw(166),
-         dw(120)},
+         "The memory clock (MemClock) " + where + registryStatusText(kStatusAccessDenied)
+             + " (r.reg). The core clock (GrfxClock) was not written.", dw(166), dw(120), "-/-"},
+        // A half-done write says which clock was written, with its number, and which was not, and why.
+        {"320", "140", [](FakeRegistry& r) { r.failSet = kStatusAccessDenied, r.setsBeforeFailing = 1; },
+         "The core clock (GrfxClock) " + where + registryStatusText(kStatusAccessDenied)
+             + " The memory clock (MemClock) was written: 320.", dw(320), dw(120), "320/-"},
         {"320", "140", [](FakeRegistry& r) { r.failOpen = kStatusNotFound; },
-         "(MemClock) " + where + registryStatusText(kStatusNotFound), dw(166), dw(120)},
-        {"320", "140", override(320, dw(999)), "(MemClock) " + where + "it reads back as 999 instead of 320", dw(999),
-         dw(120)},
+         "(MemClock) " + where + registryStatusText(kStatusNotFound) + " The key does not exist.", dw(166), dw(120),
+         "-/-"},
+        {"320", "140", override(320, dw(999)),
+         "(MemClock) " + where + "it reads back as 999 instead of 320. The core clock (GrfxClock) was written: 140.",
+         dw(999), dw(140), "-/140"},
         {"320", "140", override(140, dw(141)), "The core clock (GrfxClock) " + where + "it reads back as 141 instead",
-         dw(320), dw(141)},
+         dw(320), dw(141), "320/-"},
         {"320", "140", override(320, text320), "(MemClock) " + where + "it reads back as 320 instead",
-         text320, dw(120)},
+         text320, dw(140), "-/140"},
         {"320", "140", override(320, V{kRegBinary, "x"}),
          "(MemClock) " + where + "reading it back failed: " + registryStatusText(kStatusUnsupportedType),
-         V{kRegBinary, "x"}, dw(120)},
+         V{kRegBinary, "x"}, dw(140), "-/140"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -69,6 +76,10 @@ TEST(ApplyClocks, WritesMemoryThenCoreAsDwordsOrSaysWhyNot)
         EXPECT_EQ(outcome.written, c.message.empty());
         EXPECT_NE(outcome.message.find(c.message), std::string::npos) << outcome.message;
         EXPECT_EQ(outcome.message.empty(), c.message.empty()) << outcome.message;
+        std::string done[2] = {"-", "-"};
+        for (const WrittenClock& w : outcome.done)
+            done[w.kind == ClockKind::Core] = std::to_string(w.value);
+        EXPECT_EQ(done[0] + "/" + done[1], c.done);
         for (const auto& [name, value] : {std::pair{kMemClock, c.memAfter}, {kGrfxClock, c.coreAfter}}) {
             const FakeRegistry::Value* stored = reg.find(key, name);
             EXPECT_EQ(V(stored->type, stored->data), value) << name;

@@ -1,20 +1,19 @@
 // Each file step of a registry value write and of a preset save fails in turn (the operation runs once to record
 // its steps, then once per step): the folder keeps what it held, the error names the file and the system's reason
-// (a registry write, the nearest Win32 status too), and the next try works. A killed write leaves a whole file.
+// (a registry write, the nearest Win32 status too), and the next try works. A save failing or cut short at any
+// step leaves a whole file; special files, another's lock, links and owners.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
-#include <random>
-#include <thread>
 #ifndef _WIN32
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include "driver/ApplyClocks.h"
 #include "driver/DriverLayout.h"
 #include "presets/PresetStore.h"
 #include "registry/RegFileStore.h"
@@ -67,31 +66,44 @@ std::pair<std::map<fs::path, std::string>, std::ptrdiff_t> snapshot(const fs::pa
 
 using Outcome = std::pair<std::string, std::int32_t>; // the message (empty: it worked) and a registry's status
 
-// Writes MemClock 350 over 300; on failure the store still reads 300, and the write works once the fault is gone.
-Outcome writeClock(const fs::path& dir, Faults& f, bool changedByAnother)
+enum { ChangedByAnother = 1, BothClocks = 2 };
+
+// Writes MemClock 350 over 300, or with BothClocks also GrfxClock 140 over 120 as one "OK" (whose message must
+// then name both); on failure the store still reads 300 and 120, and the write works once the fault is gone.
+Outcome writeClock(const fs::path& dir, Faults& f, int variant)
 {
     fs::copy_file(samplePath("one-adapter.reg"), dir / "registry.reg", fs::copy_options::overwrite_existing);
     RegFileStore store(dir / "registry.reg", f.hook());
     EXPECT_TRUE(store.load());
     RegistryAccess access(store);
-    if (changedByAnother) // it grows in place: the store reads it again under the lock before it writes
+    if (variant & ChangedByAnother) // it grows in place: the store reads it again under the lock before it writes
         writeBytes(dir / "registry.reg", readBytes(dir / "registry.reg") + std::string("\r\0\n\0", 4));
     const auto before = snapshot(dir);
+    const std::string key = driverSettingsPath("0000");
+    auto write = [&] {
+        if (!(variant & BothClocks)) {
+            const std::int32_t status = SetKeyValue(access, key, kMemClock, LooseValue("350"), kRegDword);
+            return Outcome{status ? store.lastWriteError().message() : "", status};
+        }
+        const ApplyOutcome outcome = ApplyClocks(access, "0000", "350", "140");
+        EXPECT_TRUE(outcome.written || (outcome.done.empty() && outcome.message.starts_with(
+            "The memory clock (MemClock) and the core clock (GrfxClock) could not be written"))) << outcome.message;
+        return Outcome{outcome.message, 0};
+    };
     f.armed = true;
-    const std::int32_t status = SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue("350"), kRegDword);
+    const Outcome out = write();
     f.armed = false;
-    if (status == kStatusSuccess)
-        return {};
-    const Outcome out{store.lastWriteError().message(), status};
-    QueryValue(access, driverSettingsPath("0000"), kMemClock);
-    EXPECT_EQ(std::pair(snapshot(dir), access.QueryValueResult), std::pair(before, LooseValue(std::int32_t{300})));
-    EXPECT_EQ(SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue("350"), kRegDword), 0);
+    for (const auto& [name, value] : {std::pair(kMemClock, 300), {kGrfxClock, 120}}) {
+        QueryValue(access, key, name);
+        EXPECT_TRUE(out.first.empty() || access.QueryValueResult == LooseValue(std::int32_t{value})) << name;
+    }
+    EXPECT_TRUE(out.first.empty() || (snapshot(dir) == before && write() == Outcome{}));
     return out;
 }
 
 // Saves the presets over a file of mode 0646 (no temporary file's 0600, and the usual umasks clear one of its
 // bits), or creates the file; on failure the next save works.
-Outcome savePresets(const fs::path& dir, Faults& f, bool over)
+Outcome savePresets(const fs::path& dir, Faults& f, int over)
 {
     const fs::path file = dir / "TAVRL.CFG";
     fs::remove(file);
@@ -115,13 +127,16 @@ Outcome savePresets(const fs::path& dir, Faults& f, bool over)
 }
 
 const struct Operation { const char* name; const char* file; std::vector<FileStep> mustTake;
-                         Outcome (*run)(const fs::path& dir, Faults& f, bool); bool variant; } kOperations[] = {
+                         Outcome (*run)(const fs::path& dir, Faults& f, int); int variant; } kOperations[] = {
     {"write a clock value", "registry.reg",
-     {FileStep::Lock, FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename}, writeClock, false},
+     {FileStep::Lock, FileStep::CreateTemp, FileStep::Write, FileStep::Flush, FileStep::Rename}, writeClock, 0},
     {"write a clock value after another program changed the file", "registry.reg",
-     {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename}, writeClock, true},
-    {"save over the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, true},
-    {"create the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, false},
+     {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename}, writeClock, ChangedByAnother},
+    {"write both clocks as one \"OK\"", "registry.reg", {FileStep::Lock, FileStep::Rename}, writeClock, BothClocks},
+    {"write both clocks after another program changed the file", "registry.reg",
+     {FileStep::Open, FileStep::Read, FileStep::Lock, FileStep::Rename}, writeClock, BothClocks | ChangedByAnother},
+    {"save over the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, 1},
+    {"create the preset file", "TAVRL.CFG", {FileStep::CreateTemp, FileStep::Rename}, savePresets, 0},
 };
 
 } // namespace
@@ -142,60 +157,118 @@ TEST(FaultInjection, EveryFileStepFailingLeavesTheFilesAndReportsWhy)
             const auto [reason, win32] = kFaults.at(record.steps[n]);
             EXPECT_NE(message.find((dir / op.file).string()), std::string::npos) << message;
             EXPECT_NE(message.find(std::make_error_code(reason).message()), std::string::npos) << message;
-            EXPECT_EQ(status, op.run == writeClock ? win32 : 0);
+            EXPECT_EQ(status, op.run == writeClock && !(op.variant & BothClocks) ? win32 : 0);
         }
     }
 }
 
-#ifndef _WIN32
-// A child writes MemClock 350 or 300 by turns until killed at a random point of two writes: the file is then
-// the whole old or the whole new one. 300 kills, or 100 past 4 s; in memory, as a kill does not stop the system.
-TEST(CrashConsistency, RegistryFileIsWholeAfterAKillAtAnyPoint)
+// Each step of a save failing, or the process stopping there (the hook throws: nothing after it runs), on either
+// road: the name, or while it is missing its backup, then reads as the old file, or the new one once it is in
+// place; a failed save says why, and the next save works and leaves no backup.
+TEST(FaultInjection, EverySaveStepFailingOrCutShortLeavesAWholeFile)
 {
-    using Micros = std::chrono::microseconds;
-    const TempDir dir(fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path());
-    const fs::path file = dir / "registry.reg";
-    fs::copy_file(samplePath("two-adapters.reg"), file);
-    auto save = [&](unsigned i) {
+    struct Stop {};
+    using enum FileStep;
+    const TempDir dir;
+    const fs::path file = dir / "TAVRL.CFG";
+    const FilePiece piece("new");
+    for (const SaveRoad road : {SaveRoad::Replacing, SaveRoad::KeepingBackup})
+        for (const FileStep step : {CreateTemp, Write, Flush, Backup, Rename, RemoveBackup})
+            for (const bool crash : {false, true}) {
+                SCOPED_TRACE(std::string(fileStepName(step)) + (crash ? ", cut short" : ", failing") + " on road "
+                             + std::to_string(static_cast<int>(road)));
+                writeBytes(file, "old");
+                const FaultHook hook = [&](FileStep s, const fs::path&) {
+                    const auto failed = make_error_code(std::errc::io_error);
+                    return s != step ? std::error_code{} : crash ? throw Stop{} : failed;
+                };
+                FileError err;
+                try {
+                    err = writeFileAtomically(file, std::span(&piece, 1), hook, road);
+                } catch (const Stop&) {
+                }
+                const bool saved = step == RemoveBackup || (road == SaveRoad::Replacing && step == Backup);
+                std::string seen;
+                EXPECT_FALSE(readWholeFile(file, seen)) << "nothing whole to read";
+                const bool named = !err || err.message().find(file.string()) != std::string::npos;
+                EXPECT_EQ(std::tuple(seen, static_cast<bool>(err), named),
+                          std::tuple(std::string(saved ? "new" : "old"), !saved && !crash, true));
+                EXPECT_FALSE(writeFileAtomically(file, std::span(&piece, 1), {}, road) || readWholeFile(file, seen));
+                EXPECT_EQ(std::pair(seen, fs::exists(backupPath(file))), std::pair(std::string("new"), false));
+            }
+}
+
+// Another holder of the lock (a second lock in this process will do: a lock belongs to an open file) makes a
+// writer give up after its wait, saying so, rather than wait for ever.
+TEST(FaultInjection, LockHeldByAnotherFailsAfterTheWait)
+{
+    const TempDir dir;
+    FileError first, second;
+    const FileLock held = FileLock::acquire(dir / "r.reg", first);
+    const FileLock waiting = FileLock::acquire(dir / "r.reg", second, {}, std::chrono::milliseconds(200));
+    EXPECT_EQ(std::tuple(held.locked(), waiting.locked(), second.code == FileErrc::LockedByAnother),
+              std::tuple(true, false, true));
+    EXPECT_EQ(second.message().find("\"" + (dir / "r.reg").string() + "\" is being written by another program"), 0u);
+}
+
+#ifndef _WIN32
+// A FIFO (whose open would wait for a writer), a device without end, a folder and a file past 1 GiB (sparse) are
+// refused at once, as the preset file and as the registry file, naming the file and why.
+TEST(FaultInjection, SpecialAndHugeFilesAreRefusedAtOnce)
+{
+    const TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    fs::create_directory(dir / "folder");
+    writeBytes(dir / "huge", ""), fs::resize_file(dir / "huge", kMaxFileSize + 1);
+    const char* special = "is not a regular file";
+    const std::pair<fs::path, const char*> cases[] = {
+        {dir / "fifo", special}, {"/dev/zero", special}, {dir / "folder", special}, {dir / "huge", "than 1 GiB"}};
+    for (const auto& [file, reason] : cases) {
+        ClockPresetTable table;
         RegFileStore store(file);
-        RegistryAccess access(store);
-        store.load();
-        SetKeyValue(access, driverSettingsPath("0000"), kMemClock, LooseValue(i % 2 ? "350" : "300"), kRegDword);
-    };
-    save(1);
-    const std::string newBytes = readBytes(file);
-    const auto start = std::chrono::steady_clock::now();
-    save(0);
-    const std::string oldBytes = readBytes(file);
-    const auto perSave = std::chrono::duration_cast<Micros>(std::chrono::steady_clock::now() - start);
-    ASSERT_NE(oldBytes, newBytes);
-    std::mt19937 random(20240611);
-    std::uniform_int_distribution<long> delay(0, 2 * perSave.count() + 100);
-    int olds = 0, news = 0;
-    for (int k = 0; k < 300 && (k < 100 || std::chrono::steady_clock::now() - start < std::chrono::seconds(4)); ++k) {
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) { // one save before the signal, so that a fresh child's page faults do not count
-            save(static_cast<unsigned>(k));
-            if (::write(ready[1], "go", 1) == 1)
-                for (unsigned i = static_cast<unsigned>(k) + 1;; ++i)
-                    save(i);
-            ::_exit(1);
-        }
-        char go = 0;
-        ASSERT_EQ(::read(ready[0], &go, 1), 1) << "the saving child did not start";
-        ::close(ready[0]), ::close(ready[1]);
-        std::this_thread::sleep_for(Micros(delay(random)));
-        ::kill(pid, SIGKILL), ::waitpid(pid, nullptr, 0);
-        const std::string seen = readBytes(file);
-        EXPECT_TRUE(seen == oldBytes || seen == newBytes) << "kill " << k << " left " << seen.size() << " bytes";
-        olds += seen == oldBytes, news += seen == newBytes;
-        for (const auto& e : fs::directory_iterator(dir.path())) // temporary files a kill left
-            if (e.path() != file && e.path().extension() != ".lock")
-                fs::remove(e.path());
+        for (const std::string& message : {ReadPresetFile(PresetFile(file), table).message(),
+                                           store.load() ? "loaded" : store.loadError().message()})
+            EXPECT_TRUE(message.starts_with('"' + file.string() + '"') && message.find(reason) != std::string::npos)
+                << message;
     }
-    EXPECT_TRUE(olds > 0 && news > 0) << "writes were not both cut short and completed between kills";
+}
+
+// Saves through a symbolic link replace the file it leads to (through a chain, relative links from their own
+// folder; a missing one is made), under a lock beside it, with its owner and group; the link stays a link.
+TEST(FaultInjection, SavesGoThroughLinksAndKeepTheOwner)
+{
+    using Links = std::vector<std::pair<std::string, std::string>>; // name, where it leads
+    const struct { const char* name; Links links; const char* target; } cases[] = {
+        {"no link", {}, "a/TAVRL.CFG"},
+        {"relative", {{"a/TAVRL.CFG", "real.cfg"}}, "a/real.cfg"},
+        {"a chain into another folder", {{"a/TAVRL.CFG", "l2"}, {"a/l2", "../b/real.cfg"}}, "b/real.cfg"},
+        {"absolute", {{"a/TAVRL.CFG", "/b/real.cfg"}}, "b/real.cfg"},
+        {"dangling", {{"a/TAVRL.CFG", "../b/new.cfg"}}, "b/new.cfg"},
+    };
+    for (const auto& c : cases)
+        for (const bool registry : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (registry ? ", registry" : ", presets"));
+            const TempDir dir;
+            fs::create_directory(dir / "a"), fs::create_directory(dir / "b");
+            const fs::path target = dir / c.target, name = dir / "a/TAVRL.CFG";
+            const bool old = c.name != std::string_view("dangling"), given = old && !::geteuid();
+            if (old)
+                fs::copy_file(samplePath("one-adapter.reg"), target), (void)::chown(target.c_str(), 65534, 65534);
+            for (const auto& [link, to] : c.links)
+                fs::create_symlink(to.starts_with('/') ? dir.path().string() + to : to, dir / link);
+            const std::string before = old ? readBytes(target) : "";
+            RegFileStore store(name);
+            RegHandle key = 0;
+            EXPECT_TRUE(registry ? store.load()
+                                       && !store.RegCreateKeyExA(kHKeyLocalMachine, "Software\\L", 0, nullptr, 0, 0,
+                                                                 nullptr, &key, nullptr)
+                                 : !WritePresetFile(PresetFile(name), editorDefaultPresets()));
+            struct stat st {};
+            const bool locked = fs::exists(target.string() + ".lock");
+            EXPECT_EQ(std::tuple(fs::is_symlink(name), readBytes(target) != before, locked,
+                                 ::stat(target.c_str(), &st), st.st_uid, st.st_gid),
+                      std::tuple(!c.links.empty(), true, registry, 0, given ? 65534u : ::geteuid(),
+                                 given ? 65534u : ::getegid()));
+        }
 }
 #endif

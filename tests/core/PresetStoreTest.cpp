@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "presets/PresetStore.h"
 #include "support/TempDir.h"
@@ -36,15 +37,16 @@ ClockPresetTable parsed(std::string_view bytes)
 // The two default tables differ on purpose: 330 at start, 300 from the editor.
 TEST(PresetStore, FileIsTwelveCrLfLinesWithQuotedTextsAndBareNumbers)
 {
+    // A text holding a double quote stands bare, so that it reads back whole and no later field shifts.
     const ClockPresetTable mixed = {{{"Fast, quiet", LooseValue("300"), LooseValue("120")},
-                                     {"B", LooseValue(std::int32_t{70000}), LooseValue(12.5)},
+                                     {"B\"b", LooseValue(std::int32_t{70000}), LooseValue("3\"0")},
                                      {"", LooseValue(), LooseValue("")}, {"D", LooseValue(250.75), i16(-120)}}};
     const std::pair<ClockPresetTable, std::string> cases[] = {
         {startDefaultPresets(), "\"Preset 1\"\r\n330\r\n120\r\n\"Preset 2\"\r\n330\r\n120\r\n"
                                 "\"Preset 3\"\r\n330\r\n120\r\n\"Preset 4\"\r\n330\r\n120\r\n"},
         {editorDefaultPresets(), "\"Preset 1\"\r\n300\r\n120\r\n\"Preset 2\"\r\n300\r\n120\r\n"
                                  "\"Preset 3\"\r\n300\r\n120\r\n\"Preset 4\"\r\n300\r\n120\r\n"},
-        {mixed, "\"Fast, quiet\"\r\n\"300\"\r\n\"120\"\r\n\"B\"\r\n70000\r\n12.5\r\n"
+        {mixed, "\"Fast, quiet\"\r\n\"300\"\r\n\"120\"\r\nB\"b\r\n70000\r\n3\"0\r\n"
                 "\"\"\r\n\r\n\"\"\r\n\"D\"\r\n250.75\r\n-120\r\n"},
     };
     for (const auto& [table, bytes] : cases) {
@@ -56,6 +58,42 @@ TEST(PresetStore, FileIsTwelveCrLfLinesWithQuotedTextsAndBareNumbers)
         ClockPresetTable back = oldTable();
         ASSERT_FALSE(ReadPresetFile(file, back));
         EXPECT_EQ(back, table);
+    }
+    // A quote that cannot stand bare (with a comma, or in front) becomes an apostrophe; nothing shifts.
+    ClockPresetTable quoted = startDefaultPresets(), cleaned = quoted;
+    quoted[0].Name = "\"q\", x";
+    cleaned[0].Name = "'q', x";
+    EXPECT_EQ(parsed(renderPresetFile(quoted)), cleaned);
+}
+
+// The one rule of every window and the command line: defaults only for a file that does not exist.
+TEST(PresetStore, LoadTakesTheDefaultsOnlyWhenThereIsNoFileAndTellsWhichFieldsTheFileHeld)
+{
+    using enum PresetLoad::Source;
+    const TempDir dir;
+    const FaultHook failRead = [](FileStep step, const fs::path&) {
+        return step == FileStep::Read ? std::make_error_code(std::errc::io_error) : std::error_code();
+    };
+    // The file's bytes (null: none), which defaults, whether reading fails; then what the load gives.
+    const struct { const char* bytes; PresetDefaults defaults; bool fails; PresetLoad::Source source;
+        std::size_t fields; ClockPresetTable table; } cases[] = {
+        {nullptr, PresetDefaults::Start, false, Defaults, 0, startDefaultPresets()},
+        {nullptr, PresetDefaults::Editor, false, Defaults, 0, editorDefaultPresets()},
+        {"a,1,2,b,3,4,c", PresetDefaults::Editor, false, File, 7, parsed("a,1,2,b,3,4,c")},
+        {"a,1,2", PresetDefaults::Start, true, Unreadable, 0, oldTable()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        const PresetFile file(dir / "TAVRL.CFG", c.fails ? failRead : FaultHook());
+        fs::remove(file.path);
+        if (c.bytes)
+            test::writeBytes(file.path, c.bytes);
+        ClockPresetTable table = oldTable();
+        const PresetLoad load = LoadPresets(file, table, c.defaults);
+        EXPECT_EQ(std::tie(load.source, load.fields, table), std::tie(c.source, c.fields, c.table));
+        EXPECT_EQ(fs::exists(file.path), c.bytes || c.defaults == PresetDefaults::Editor); // start writes none
+        EXPECT_EQ(load.has(2, 0), c.source == Defaults || c.fields >= 7);
+        EXPECT_EQ(load.has(2, 1), c.source == Defaults);
     }
 }
 

@@ -8,9 +8,11 @@
 #include <unistd.h>
 #endif
 
+#include <optional>
 #include <sstream>
 
 #include "core/RegistryContract.h"
+#include "driver/ApplyClocks.h"
 #include "registry/RegFileStore.h"
 #include "registry/regdecl.h"
 #include "support/TempDir.h"
@@ -122,26 +124,57 @@ TEST(RegFileStore, RewriteChangesOnlyTheLinesOfTheValueWritten)
         + "]\n\"NoEnd\"=hex(1):61,62\n\"Long\"=hex(4):2c,01,00,00,00,00,00,00\n"
           "\"MemClock\"=dword:0000012c ; stock\n\"None\"=hex(0):\n\"GrfxClock\"=\"120\"\n\n"
           "[HKEY_LOCAL_MACHINE\\Software\\Other]\n\"x\"=dword:00000001\n\n";
-    auto with = [&](std::string_view from, std::string_view to) {
-        return std::string(body).replace(body.find(from), from.size(), to);
+    auto with = [&](std::initializer_list<std::pair<std::string_view, std::string_view>> changes) {
+        std::string out = body;
+        for (const auto& [from, to] : changes)
+            out.replace(out.find(from), from.size(), to);
+        return out;
     };
-    const struct { std::string key; const char* name; StoredValue stored; std::string expected; } cases[] = {
-        {kDefault, "memclock", dword(350), with("dword:0000012c ; stock", "dword:0000015e ; stock")},
-        {kDefault, "GrfxClock", dword(135), with("\"GrfxClock\"=\"120\"", "\"GrfxClock\"=dword:00000087")},
-        {kDefault, "Added", dword(7), with("\"120\"\n", "\"120\"\n\"Added\"=dword:00000007\n")},
+    const std::string memory350 = "\"MemClock\"=dword:0000015e ; stock", grfx135 = "\"GrfxClock\"=dword:00000087";
+    struct Also { std::string key; const char* name; StoredValue stored; }; // written in the same write group
+    const struct { std::string key; const char* name; StoredValue stored; std::string expected;
+                   std::optional<Also> also = {}; } cases[] = {
+        {kDefault, "memclock", dword(350), with({{"dword:0000012c ; stock", "dword:0000015e ; stock"}})},
+        {kDefault, "GrfxClock", dword(135), with({{"\"GrfxClock\"=\"120\"", grfx135}})},
+        {kDefault, "Added", dword(7), with({{"\"120\"\n", "\"120\"\n\"Added\"=dword:00000007\n"}})},
         {"Software", "v", {kRegSz, "1\0"s}, body + "[HKEY_LOCAL_MACHINE\\Software]\n\"v\"=\"1\"\n\n"},
         {"Software\\New", nullptr, {}, body + "[HKEY_LOCAL_MACHINE\\Software\\New]\n\n"},
+        {kDefault, "GrfxClock", dword(135), // two edits that meet
+         with({{"\"GrfxClock\"=\"120\"\n", grfx135 + "\n\"Added\"=dword:00000007\n"}}),
+         Also{kDefault, "Added", dword(7)}},
+        {"Software", "v", {kRegSz, "1\0"s},
+         body + "[HKEY_LOCAL_MACHINE\\Software]\n\"v\"=\"1\"\n\"w\"=dword:00000002\n\n",
+         Also{"SOFTWARE", "w", dword(2)}},
+        {"Software", "v", {kRegSz, "1\0"s}, body + "[HKEY_LOCAL_MACHINE\\Software]\n\"v\"=\"1\"\n\n"
+         "[HKEY_LOCAL_MACHINE\\System]\n\"u\"=dword:00000003\n\n", Also{"System", "u", dword(3)}},
+        {kDefault, "MemClock", dword(1), with({{"\"MemClock\"=dword:0000012c ; stock", memory350}}),
+         Also{kDefault, "memclock", dword(350)}}, // the later write of a value counts
     };
     for (const RegForm& form : {kRegedit4, kVersion5, kVersion5Lf})
         for (const auto& c : cases) {
             TempDir dir;
             auto store = loaded(dir / "r.reg", body, &form);
+            if (c.also)
+                store->beginWriteGroup();
             EXPECT_EQ(c.name ? putRaw(*store, c.key, c.name, c.stored) : (CreateNewKey(*store, c.key, kHKeyLocalMachine), 0), 0);
+            if (c.also) {
+                ASSERT_EQ(putRaw(*store, c.also->key, c.also->name, c.also->stored), 0);
+                EXPECT_EQ(readBytes(dir / "r.reg"), regFile(body, form)) << "a write group wrote before its commit";
+                EXPECT_EQ(store->commitWriteGroup(), 0);
+                EXPECT_EQ(get(*store, c.also->key, c.also->name), std::pair(0, c.also->stored)) << "index after it";
+            }
             EXPECT_EQ(readBytes(dir / "r.reg"), regFile(c.expected, form)) << form.name << ": " << c.key;
         }
-    TempDir dir; // a registry without a file gets a regedit version 5 export
-    ASSERT_EQ(putRaw(*loaded(dir / "new.reg"), "Software\\T", "MemClock", dword(300)), 0);
-    EXPECT_EQ(readBytes(dir / "new.reg"), regFile("[HKEY_LOCAL_MACHINE\\Software\\T]\n\"MemClock\"=dword:0000012c\n\n", kVersion5));
+    TempDir dir; // a registry without a file gets a regedit version 5 export, with one header for a write group
+    auto fresh = loaded(dir / "new.reg");
+    fresh->beginWriteGroup();
+    const std::uint8_t one[4] = {1, 0, 0, 0};
+    const RegHandle hkcu = 0x80000001u;
+    ASSERT_EQ(fresh->RegSetValueExA(kHKeyLocalMachine, "a", 0, 4, one, 4), 0);
+    ASSERT_EQ(fresh->RegSetValueExA(hkcu, "b", 0, 4, one, 4), 0);
+    EXPECT_EQ(fresh->commitWriteGroup(), 0);
+    EXPECT_EQ(readBytes(dir / "new.reg"), regFile("[HKEY_LOCAL_MACHINE]\n\"a\"=dword:00000001\n\n"
+                                                  "[HKEY_CURRENT_USER]\n\"b\"=dword:00000001\n\n", kVersion5));
     // As regedit does, hex lines break after the last byte that fits in 80 columns.
     ASSERT_EQ(putRaw(*loaded(dir / "r4.reg", "", &kRegedit4), "Software", "Bin", {kRegBinary, std::string(99, 'x')}), 0);
     std::istringstream in(readBytes(dir / "r4.reg"));
@@ -178,36 +211,52 @@ TEST(RegFileStore, RefusesWhatIsNoRegistryFileAndLeavesItAlone)
 }
 
 #ifndef _WIN32
-// Another program rewrites the file in place, shorter: the store must not read a mapping with nothing behind it.
-TEST(RegFileStore, FileShortenedInPlaceIsReadAgain)
+// Another program rewrites the file in place, shorter: reads go on from the bytes loaded (nothing is mapped, so
+// nothing is gone from under them), and the next write takes the change in.
+TEST(RegFileStore, FileShortenedInPlaceIsTakenInByTheNextWrite)
 {
     TempDir dir;
     auto store = loaded(dir / "r.reg", "[HKEY_LOCAL_MACHINE\\" + kDefault + "]\n\"GrfxClock\"=dword:00000002\n", &kVersion5);
     writeBytes(dir / "r.reg", regFile("[HKEY_LOCAL_MACHINE\\" + kDefault + "]\n\"MemClock\"=dword:00000001\n", kRegedit4));
-    EXPECT_EQ(get(*store, kDefault, "MemClock"), std::pair(0, dword(1)));
-    EXPECT_EQ(get(*store, kDefault, "GrfxClock").first, kStatusNotFound);
+    EXPECT_EQ(get(*store, kDefault, "GrfxClock"), std::pair(0, dword(2)));
+    EXPECT_EQ(putRaw(*store, kDefault, "CoreClock", dword(3)), 0);
+    EXPECT_EQ(std::tuple(get(*store, kDefault, "MemClock"), get(*store, kDefault, "GrfxClock").first),
+              std::tuple(std::pair(0, dword(1)), kStatusNotFound));
 }
 
+// Each also writes clock pairs (the parent's even, the child's odd, the core clock always 100 above): the file
+// must hold a pair one of them wrote whenever it is read, and at the end.
 TEST(RegFileStore, TwoProcessesWritingAtOnceLoseNothing)
 {
     TempDir dir;
     fs::copy_file(samplePath("one-adapter.reg"), dir / "r.reg");
-    auto writeAll = [&](const char* prefix) {
+    auto pairWritten = [&] { // both read from one version of the file
+        auto store = loaded(dir / "r.reg");
+        const std::string memory = get(*store, kDefault, "MemClock").second.data;
+        return memory.size() == 4 && get(*store, kDefault, "GrfxClock").second == dword((memory[0] & 0xFFu) + 100);
+    };
+    auto writeAll = [&](const char* prefix, int odd) {
         RegFileStore store(dir / "r.reg");
+        RegistryAccess access(store);
         int failures = !store.load();
-        for (std::uint32_t i = 0; i < 15; ++i)
+        for (int i = 0; i < 30; ++i) {
             failures += putRaw(store, kDefault, prefix + std::to_string(i), dword(i)) != 0;
+            const int memory = 100 + 2 * i + odd; // below 256: the low byte tells the pair
+            failures += !ApplyClocks(access, "0000", std::to_string(memory), std::to_string(memory + 100)).written;
+            failures += !pairWritten();
+        }
         return failures;
     };
     const pid_t child = ::fork();
     if (child == 0)
-        ::_exit(writeAll("Child"));
+        ::_exit(writeAll("Child", 1));
     int status = 0;
-    EXPECT_EQ(writeAll("Parent"), 0);
+    EXPECT_EQ(writeAll("Parent", 0), 0);
     EXPECT_TRUE(child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
     for (const char* prefix : {"Child", "Parent"})
-        for (std::uint32_t i = 0; i < 15; ++i)
+        for (std::uint32_t i = 0; i < 30; ++i)
             EXPECT_EQ(get(*loaded(dir / "r.reg"), kDefault, (prefix + std::to_string(i)).c_str()), std::pair(0, dword(i)));
+    EXPECT_TRUE(pairWritten());
 }
 
 TEST(RegFileStore, DefaultPathFollowsTheEnvironment)

@@ -69,7 +69,10 @@ struct Registry {
     Registry() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kBase.c_str()); }
     ~Registry() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kBase.c_str()); }
     std::unique_ptr<RegistryApi> open() const { return std::make_unique<WinRegistryApi>(); }
+    std::string missingKeyDetail() const { return {}; } // the status says it all
 #else
+    std::string missingKeyDetail() const // the file the key is missing from
+    { return "The key does not exist in the registry file \"" + (dir / "registry.reg").string() + "\"."; }
     std::unique_ptr<RegistryApi> open() const
     {
         auto store = std::make_unique<RegFileStore>(dir / "registry.reg");
@@ -116,6 +119,7 @@ TEST(RegistryContract, QueryValueAndSetKeyValueMoveTextAndDwordOnly)
         const std::string key = kBase + "\\write " + c.name;
         ASSERT_EQ(putRaw(*api, key, "MemClock", dword(111)), 0);
         EXPECT_EQ(SetKeyValue(access, key + (c.keyMissing ? "\\missing" : ""), "MemClock", c.value, c.type), c.status);
+        EXPECT_EQ(api->lastErrorDetail(), c.keyMissing ? reg.missingKeyDetail() : "") << c.name;
         EXPECT_EQ(get(*reg.open(), key, "MemClock"), std::pair(0, c.after.value_or(dword(111)))) << c.name;
         EXPECT_EQ(get(*api, key + "\\missing", nullptr).first, kStatusNotFound) << "the write made the key";
     }

@@ -27,7 +27,7 @@ TEST(Mainfrm, StartShowsTheAdapterAndNamesTheOptions)
         EXPECT_EQ(names.join('|').toStdString(), c.options);
         EXPECT_EQ(std::filesystem::exists(f.presetPath), c.file != nullptr); // start creates no file
         ASSERT_EQ(f.messages.size(), c.file && !*c.file ? 1u : 0u);
-        const std::string named = f.presetPath.string() + "\": "; // the file, then the system's reason
+        const std::string named = "\"" + f.presetPath.string() + "\""; // the file, then the reason
         for (const std::string& m : f.messages)
             EXPECT_TRUE(m.find(named) != std::string::npos && !m.ends_with(named)) << m;
     }

@@ -103,7 +103,7 @@ std::int32_t FakeRegistry::RegSetValueExA(RegHandle hKey, const char* lpValueNam
     Key* key = keyOf(hKey);
     if (!key)
         return kStatusInvalidHandle;
-    if (failSet)
+    if (failSet && setsBeforeFailing-- <= 0)
         return failSet;
     Value value{dwType, std::string(reinterpret_cast<const char*>(lpData), cbData)};
     if (onSet)

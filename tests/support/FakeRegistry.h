@@ -32,6 +32,7 @@ public:
     // A status that RegOpenKeyExA or RegSetValueExA returns instead of working.
     std::int32_t failOpen = 0;
     std::int32_t failSet = 0;
+    int setsBeforeFailing = 0; // writes that work before failSet applies
     // Changes the bytes a successful RegSetValueExA stores (a driver or
     // another program that overrides what was written).
     std::function<void(Value&)> onSet;

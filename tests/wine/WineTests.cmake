@@ -52,7 +52,7 @@ set_tests_properties(wine_shutdown PROPERTIES FIXTURES_CLEANUP wine_prefix)
 set_tests_properties(${TAVREL_WINE_TESTS} PROPERTIES FIXTURES_REQUIRED wine_prefix)
 set_tests_properties(wine_prefix ${TAVREL_WINE_TESTS} wine_shutdown PROPERTIES
   LABELS wine
-  ENVIRONMENT "${TAVREL_WINE_ENV};QT_QPA_PLATFORM=offscreen"
+  ENVIRONMENT "${TAVREL_WINE_ENV}"
   TIMEOUT 300)
 if(TARGET tavrel_win32_tests)
   # It restarts the prefix's server.

@@ -19,6 +19,8 @@ struct Clock {
         , text(clock.text)
     {
     }
+    std::string named() const { return "the " + std::string(what) + " (" + valueName + ")"; }
+    std::int32_t number() const { return roundHalfEvenToInt32(readLenient(text)).value_or(0); }
 };
 
 // Empty when the text gives a clock; otherwise why not.
@@ -34,50 +36,113 @@ std::string refusal(const Clock& clock)
     return {};
 }
 
-// Empty when the value was written and reads back as written.
-std::string write(RegistryAccess& access, const std::string& key, const Clock& clock)
+// The registry's reason for a failed status, with what it knows beyond it.
+std::string failure(RegistryApi& registry, std::int32_t status)
 {
-    const double value = readLenient(clock.text);
-    const std::int32_t status = SetKeyValue(access, key, clock.valueName, LooseValue(value), kRegDword);
-    std::string reason;
-    if (status != kStatusSuccess) {
-        reason = registryStatusText(status);
-        if (const std::string detail = access.registry.lastErrorDetail(); !detail.empty())
-            reason += " " + detail;
-    } else {
-        // Only what the registry now holds counts as written.
-        QueryValue(access, key, clock.valueName);
-        const auto expected = LooseValue(value).toInt32().value_or(0);
-        if (access.QueryValueStatus != kStatusSuccess)
-            reason = std::string("reading it back failed: ") + registryStatusText(access.QueryValueStatus);
-        else if (!access.QueryValueResult.isInt32() || access.QueryValueResult.toInt32() != expected)
-            reason = "it reads back as " + ansiToUtf8(access.QueryValueResult.toText()) + " instead of "
-                     + std::to_string(expected);
+    std::string reason = registryStatusText(status);
+    const std::string detail = registry.lastErrorDetail();
+    if (!detail.empty())
+        reason += " " + detail;
+    else if (status == kStatusNotFound) // a write never misses its value: the key is missing
+        reason += " The key does not exist.";
+    return reason;
+}
+
+// Empty when the clock reads back as written; otherwise why not.
+std::string readBack(RegistryAccess& access, const std::string& key, const Clock& clock)
+{
+    QueryValue(access, key, clock.valueName);
+    const std::int32_t expected = LooseValue(readLenient(clock.text)).toInt32().value_or(0);
+    if (access.QueryValueStatus != kStatusSuccess)
+        return std::string("reading it back failed: ") + registryStatusText(access.QueryValueStatus);
+    if (!access.QueryValueResult.isInt32() || access.QueryValueResult.toInt32() != expected)
+        return "it reads back as " + ansiToUtf8(access.QueryValueResult.toText()) + " instead of "
+               + std::to_string(expected);
+    return {};
+}
+
+std::string sentence(std::string text)
+{
+    if (!text.empty() && text.back() != '.')
+        text += '.';
+    return text;
+}
+
+std::string capitalized(std::string text)
+{
+    if (!text.empty() && text.front() >= 'a' && text.front() <= 'z')
+        text.front() = static_cast<char>(text.front() - 'a' + 'A');
+    return text;
+}
+
+// Which clocks failed and why (those failing for one reason named together),
+// which were written with their numbers, and which were not written.
+std::string describe(const std::vector<Clock>& clocks, const std::vector<std::string>& reasons,
+                     const std::vector<bool>& written, const std::string& key)
+{
+    std::string failed, reason, rest; // failed: the clocks that failed for the first reason
+    for (std::size_t i = 0; i < clocks.size(); ++i) {
+        const std::string named = clocks[i].named();
+        if (written[i]) {
+            rest += " " + capitalized(named) + " was written: " + std::to_string(clocks[i].number()) + ".";
+        } else if (reasons[i].empty()) {
+            rest += " " + capitalized(named) + " was not written.";
+        } else if (failed.empty() || reasons[i] == reason) {
+            failed += failed.empty() ? named : " and " + named;
+            reason = reasons[i];
+        } else {
+            rest += " " + capitalized(named) + " could not be written either: " + sentence(reasons[i]);
+        }
     }
-    if (reason.empty())
-        return {};
-    return "The " + std::string(clock.what) + " (" + clock.valueName + ") could not be written under "
-           + "HKEY_LOCAL_MACHINE\\" + ansiToUtf8(key) + ": " + reason;
+    return capitalized(failed) + " could not be written under HKEY_LOCAL_MACHINE\\" + ansiToUtf8(key) + ": "
+           + sentence(reason) + rest;
 }
 
 } // namespace
 
 ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, std::span<const ClockText> clocks)
 {
+    std::vector<Clock> list;
     for (const ClockText& clock : clocks)
-        if (std::string why = refusal(Clock(clock)); !why.empty())
+        if (std::string why = refusal(list.emplace_back(clock)); !why.empty())
             return {false, std::move(why), {}};
 
+    // One write group: on a backend that keeps the values in a file, both
+    // clocks land in one rewrite, or neither does.
     const std::string key = driverSettingsPath(adapterKey);
-    ApplyOutcome outcome{true, {}, {}};
-    for (const ClockText& clock : clocks) {
-        if (std::string why = write(access, key, Clock(clock)); !why.empty()) {
-            outcome.written = false;
-            outcome.message = std::move(why);
-            return outcome;
+    RegistryApi& registry = access.registry;
+    std::vector<std::string> reasons(list.size());
+    std::size_t staged = 0;
+    registry.beginWriteGroup();
+    for (; staged < list.size(); ++staged) {
+        const LooseValue value(readLenient(list[staged].text));
+        if (const std::int32_t s = SetKeyValue(access, key, list[staged].valueName, value, kRegDword)) {
+            reasons[staged] = failure(registry, s);
+            break;
         }
-        outcome.done.push_back({clock.kind, roundHalfEvenToInt32(readLenient(clock.text)).value_or(0)});
     }
+    if (staged < list.size())
+        registry.cancelWriteGroup();
+    else if (const std::int32_t s = registry.commitWriteGroup())
+        reasons.assign(list.size(), failure(registry, s));
+
+    // Only what the registry now holds counts as written; a clock whose
+    // group was dropped may still be written where writes land at once.
+    ApplyOutcome outcome{true, {}, {}};
+    std::vector<bool> written(list.size());
+    for (std::size_t i = 0; i < staged && reasons[i].empty(); ++i) {
+        const std::string why = readBack(access, key, list[i]);
+        if (why.empty() || staged == list.size())
+            reasons[i] = why;
+        written[i] = why.empty();
+    }
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (written[i])
+            outcome.done.push_back({clocks[i].kind, list[i].number()});
+        outcome.written = outcome.written && written[i];
+    }
+    if (!outcome.written)
+        outcome.message = describe(list, reasons, written, key);
     return outcome;
 }
 

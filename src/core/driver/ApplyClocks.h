@@ -19,8 +19,9 @@ struct WrittenClock {
 };
 
 // What "OK" did: written when every clock was written and read back; the
-// message (UTF-8, naming the clock, the key and the reason) otherwise. done
-// lists what was written either way, so a half-done write can say so.
+// message (UTF-8, naming the clock, the key and the reason, and which clocks
+// were written with their numbers and which were not) otherwise. done lists
+// what was written either way.
 struct ApplyOutcome {
     bool written = false;
     std::string message;
@@ -35,8 +36,9 @@ struct ClockText {
 
 // Reads each text leniently and refuses, writing nothing, a text that holds
 // no number or a clock of 0 or below; then writes the clocks in order as
-// REG_DWORD under the adapter's DEFAULT key, reading each back. Stops at the
-// first clock that fails.
+// REG_DWORD under the adapter's DEFAULT key, in one write group (on the .reg
+// store one rewrite: all or none), and reads each back. A clock the registry
+// refuses stops the writes after it.
 ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, std::span<const ClockText> clocks);
 
 // "OK": MemClock from the memory text, then GrfxClock from the core text.

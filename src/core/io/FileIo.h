@@ -1,8 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,8 +13,10 @@
 
 namespace tavrel {
 
-// The file operations that can fail, in the order a save makes them.
-enum class FileStep { Open, Read, Lock, CreateTemp, Write, Flush, Rename };
+// The file operations that can fail, in the order a save makes them. Backup
+// and RemoveBackup are the save's steps on Windows 95/98/ME only (see
+// SaveRoad).
+enum class FileStep { Open, Read, Lock, CreateTemp, Write, Flush, Rename, Backup, RemoveBackup };
 
 const char* fileStepName(FileStep step);
 
@@ -19,6 +24,19 @@ const char* fileStepName(FileStep step);
 // with it, or an empty error_code to let it run. Root ignores permissions,
 // so this is how every failure path gets exercised.
 using FaultHook = std::function<std::error_code(FileStep, const std::filesystem::path&)>;
+
+// Reasons of the file layer's own, beside the system's.
+enum class FileErrc {
+    NotRegularFile = 1, // a FIFO, a device, a folder: never read, so never waited on
+    TooLarge, // more than kMaxFileSize bytes
+    LockedByAnother, // another program held the lock for the whole wait
+};
+const std::error_category& fileCategory();
+std::error_code make_error_code(FileErrc e);
+
+// No file this program reads comes near it; a larger one is refused rather
+// than read until memory runs out.
+inline constexpr std::uint64_t kMaxFileSize = std::uint64_t { 1 } << 30;
 
 // A failed file operation: which file, which step, and the system's reason.
 struct FileError {
@@ -28,13 +46,10 @@ struct FileError {
 
     explicit operator bool() const { return static_cast<bool>(code); }
     bool isMissingFile() const { return code == std::errc::no_such_file_or_directory; }
-    // For the user: "Cannot write "/home/a/TAVRL.CFG": No space left on device"
+    // For the user: "Cannot write "/home/a/TAVRL.CFG": No space left on device",
+    // or for the reasons above ""/tmp/fifo" is not a regular file".
     std::string message() const;
 };
-
-// Reads the whole file into out. A missing file gives an error with
-// isMissingFile() true; out is left untouched on any failure.
-FileError readWholeFile(const std::filesystem::path& path, std::string& out, const FaultHook& hook = {});
 
 // Identifies one version of a file: a rewrite by any program changes it
 // (a new inode after a rename, or a new size or time after writing in place).
@@ -44,7 +59,7 @@ struct FileStamp {
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
     std::int64_t modified = 0; // nanoseconds
-    std::int64_t changed = 0;  // nanoseconds, 0 where the system has no such time
+    std::int64_t changed = 0; // nanoseconds, 0 where the system has no such time
 
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
@@ -52,74 +67,89 @@ struct FileStamp {
 // The stamp of the file as it is now; exists is false when it cannot be seen.
 FileStamp fileStamp(const std::filesystem::path& path);
 
-// A whole file's bytes, read-only, with the stamp of the version they came
-// from. Mapped into memory where the system allows it, so a large file costs
-// neither a copy nor fresh memory; our own writers replace files by renaming,
-// so a mapped version never changes under us.
+// A whole file's bytes, read into memory, with the stamp of the version they
+// came from. Nothing is mapped: another program shortening the file cannot
+// take bytes from under the reader.
 class FileBytes {
 public:
-    FileBytes() = default;
-    FileBytes(FileBytes&& other) noexcept;
-    FileBytes& operator=(FileBytes&& other) noexcept;
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-    ~FileBytes();
-
-    std::string_view view() const { return mapped_ ? std::string_view(mapped_, size_) : std::string_view(owned_); }
+    std::string_view view() const { return { data_.get(), size_ }; }
     const FileStamp& stamp() const { return stamp_; }
-    bool mapped() const { return mapped_ != nullptr; }
 
-    // Copies up to `size` bytes from `offset` on, as read() does, and returns
-    // how many. One pass over a large file goes faster this way than through
-    // the mapping when the page cache holds the file in small pages.
-    std::size_t readAt(std::size_t offset, char* into, std::size_t size, std::error_code& error) const;
+    struct Free {
+        void operator()(char* p) const { std::free(p); }
+    };
+    using Memory = std::unique_ptr<char, Free>;
 
 private:
-    friend FileError mapWholeFile(const std::filesystem::path&, FileBytes&, const FaultHook&);
-    friend struct FileCopier;
-    void release();
-    const char* mapped_ = nullptr;
+    friend FileError readWholeFile(const std::filesystem::path&, FileBytes&, const FaultHook&);
+    Memory data_;
     std::size_t size_ = 0;
-    int fd_ = -1; // of the mapped version, for readAt
-    std::string owned_;
     FileStamp stamp_;
 };
 
-// Reads the whole file as readWholeFile does (same steps, same errors), into
-// a mapping where possible. out is left untouched on any failure.
-FileError mapWholeFile(const std::filesystem::path& path, FileBytes& out, const FaultHook& hook = {});
+// Reads the whole file, in one pass. A missing file gives an error with
+// isMissingFile() true, unless a save cut short left its backup (see
+// SaveRoad), which is then read. Anything but a regular file is refused at
+// once (FileErrc::NotRegularFile), without waiting for a writer; so is a
+// file over kMaxFileSize. out is left untouched on any failure.
+FileError readWholeFile(const std::filesystem::path& path, std::string& out, const FaultHook& hook = {});
+FileError readWholeFile(const std::filesystem::path& path, FileBytes& out, const FaultHook& hook = {});
 
-// Replaces the file with exactly these bytes, or leaves it as it was: the
-// bytes go to a temporary file in the same folder, which is flushed to disk
-// and then renamed over the old one. Where there was an old file, the new
-// one keeps its mode bits (POSIX) or its attributes and security (Windows,
-// where the system can carry them over); otherwise it gets the usual mode.
-FileError writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                              const FaultHook& hook = {});
+// Whether the file is there to read: no error, or the reason it is not
+// (missing: no_such_file_or_directory). Opens it as a read would, without
+// waiting on a FIFO.
+std::error_code probeFile(const std::filesystem::path& path);
 
-// A piece of a file to write: bytes, or a range of a file read before.
+// Makes the folder and the missing folders above it.
+std::error_code createFolders(const std::filesystem::path& folder);
+
+// A piece of a file to write.
 struct FilePiece {
-    FilePiece(std::string_view text) : bytes(text) {}
+    FilePiece(std::string_view text)
+        : bytes(text)
+    {
+    }
     FilePiece(const FileBytes& file, std::size_t offset, std::size_t size)
-        : bytes(file.view().substr(offset, size)), source(&file), sourceOffset(offset)
+        : bytes(file.view().substr(offset, size))
     {
     }
 
     std::string_view bytes;
-    const FileBytes* source = nullptr;
-    std::size_t sourceOffset = 0;
 };
 
-// The same for a file made of pieces written one after another. Ranges of a
-// file read before are copied inside the system where it can (as cp does),
-// so that a small change to a large file costs little more than a copy.
-FileError writeFileAtomically(const std::filesystem::path& path, std::span<const FilePiece> pieces,
-                              const FaultHook& hook = {});
+// How a save puts the new file in place.
+//  Replacing: one rename over the old file (POSIX rename, ReplaceFileA or
+//    MoveFileExA on Windows NT): the name always holds the old or the new file.
+//  KeepingBackup: for Windows 95/98/ME, where no call replaces a file: the
+//    old file is moved to "<name>.tavrel-old", the new one to the name, and
+//    the backup removed. A reader that finds the name missing reads the
+//    backup (readWholeFile does), so the old or the new file is always there.
+//  Native: what the system allows, the first where it can.
+enum class SaveRoad { Native, Replacing, KeepingBackup };
 
-// An exclusive lock between processes, held on "<path>.lock" beside the file
-// for as long as the object lives. Blocks until the lock is granted.
+// Where KeepingBackup keeps the old file while the new one moves in.
+std::filesystem::path backupPath(const std::filesystem::path& file);
+
+// Replaces the file with exactly these bytes, or leaves it as it was: the
+// bytes go to a temporary file beside it, which is flushed to disk and then
+// takes the old one's place. A symbolic link is written through: the file
+// it leads to (through any chain of links; a missing one is created) is
+// replaced and the link stays. Where there was an old file, the new one
+// keeps its mode bits, owner and group where the saver may set them (POSIX),
+// or its attributes and security (Windows NT); otherwise it gets the usual
+// mode. Any replace by rename splits a hard link: the other names keep the
+// old file.
+FileError writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, const FaultHook& hook = {});
+FileError writeFileAtomically(const std::filesystem::path& path, std::span<const FilePiece> pieces,
+    const FaultHook& hook = {}, SaveRoad road = SaveRoad::Native);
+
+// An exclusive lock between processes, held on "<file>.lock" beside the file
+// (beside the file a symbolic link leads to) for as long as the object lives.
 class FileLock {
 public:
+    // How long acquire waits for another program to let go of the lock.
+    static constexpr std::chrono::milliseconds kWait { 10000 };
+
     FileLock() = default;
     FileLock(FileLock&& other) noexcept;
     FileLock& operator=(FileLock&& other) noexcept;
@@ -127,7 +157,10 @@ public:
     FileLock& operator=(const FileLock&) = delete;
     ~FileLock();
 
-    static FileLock acquire(const std::filesystem::path& path, FileError& error, const FaultHook& hook = {});
+    // Fails with FileErrc::LockedByAnother when the lock is still held by
+    // another after `wait`.
+    static FileLock acquire(const std::filesystem::path& path, FileError& error, const FaultHook& hook = {},
+        std::chrono::milliseconds wait = kWait);
     bool locked() const { return handle_ != invalid; }
 
 private:
@@ -143,3 +176,6 @@ private:
 };
 
 } // namespace tavrel
+
+template <> struct std::is_error_code_enum<tavrel::FileErrc> : std::true_type {
+};

@@ -1,13 +1,17 @@
-// The file operations on Linux and other POSIX systems: reads through a
-// mapping, saves through a temporary file renamed over the old one.
+// The file operations on Linux and other POSIX systems: the calls that
+// FileIo.cpp's steps of reading and saving are made of, and the lock.
 #include "io/FileIo.h"
 #include "io/PlatformFile.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -22,11 +26,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using platform::injected;
-
 std::error_code lastError()
 {
-    return {errno, std::generic_category()};
+    return { errno, std::generic_category() };
+}
+
+int fdOf(platform::Handle h)
+{
+    return static_cast<int>(h);
 }
 
 // Six characters for a temporary name, as mkstemp picks them. The process,
@@ -34,7 +41,7 @@ std::error_code lastError()
 // by fork pick the same name.
 std::string tempSuffix()
 {
-    static std::atomic<std::uint64_t> count{0};
+    static std::atomic<std::uint64_t> count { 0 };
     std::uint64_t x = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
         ^ (static_cast<std::uint64_t>(::getpid()) << 40) ^ count.fetch_add(1, std::memory_order_relaxed);
     // splitmix64's mixing, so that names made close together differ in every character.
@@ -49,24 +56,6 @@ std::string tempSuffix()
         x /= 62;
     }
     return s;
-}
-
-// Creates "<path>.XXXXXX", a file no one else has. Not mkstemp: it makes
-// the file private, and the usual mode of a new file (what the process's
-// creation mask lets through, and any default ACL of the folder) is best
-// left to the kernel, which applies it to the mode a file is created with;
-// reading the mask means setting it, for every thread at once.
-int createTemp(const fs::path& path, mode_t mode, fs::path& tmp)
-{
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tmp = path;
-        tmp += "." + tempSuffix();
-        fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && errno != EEXIST && errno != EINTR)
-            break;
-    }
-    return fd;
 }
 
 FileStamp stampOf(const struct stat& st)
@@ -85,121 +74,174 @@ FileStamp stampOf(const struct stat& st)
 
 namespace platform {
 
-int openForReading(const fs::path& path)
+std::error_code openForReading(const fs::path& path, Handle& out)
 {
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO would otherwise wait for a writer. It is
+    // refused as soon as fstat shows what it is; a regular file ignores the flag.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return lastError();
+    out = fd;
+    return {};
 }
 
-long readSome(int fd, char* into, unsigned size)
+std::error_code describe(Handle h, bool& regular, FileStamp& stamp)
 {
-    return static_cast<long>(::read(fd, into, size));
+    struct stat st { };
+    if (::fstat(fdOf(h), &st) != 0)
+        return lastError();
+    regular = S_ISREG(st.st_mode);
+    stamp = stampOf(st);
+    return {};
 }
 
-void closeFile(int fd)
+std::error_code readSome(Handle h, char* into, std::size_t size, std::size_t& got)
 {
-    ::close(fd);
-}
-
-} // namespace platform
-
-// Copies a piece that is a range of a file read before inside the kernel,
-// as cp does. False when the system cannot (nothing was copied then, and
-// the caller writes the bytes); true when done or failed (error set).
-struct FileCopier {
-    static bool copy(const FilePiece& piece, int to, std::error_code& error)
-    {
-#ifdef __linux__
-        if (!piece.source || piece.source->fd_ < 0)
-            return false;
-        auto from = static_cast<loff_t>(piece.sourceOffset);
-        std::size_t left = piece.bytes.size();
-        while (left > 0) {
-            const ssize_t n = ::copy_file_range(piece.source->fd_, &from, to, nullptr, left, 0);
-            if (n > 0) {
-                left -= static_cast<std::size_t>(n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            const bool unsupported =
-                n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP);
-            if (unsupported && left == piece.bytes.size())
-                return false;
-            // n == 0: the file is shorter than when it was read.
-            error = n < 0 ? lastError() : std::make_error_code(std::errc::io_error);
-            return true;
+    for (;;) {
+        const ssize_t n = ::read(fdOf(h), into, size);
+        if (n >= 0) {
+            got = static_cast<std::size_t>(n);
+            return {};
         }
-        return true;
-#else
-        (void)piece;
-        (void)to;
-        (void)error;
-        return false;
+        if (errno != EINTR)
+            return lastError();
+    }
+}
+
+void closeFile(Handle h)
+{
+    ::close(fdOf(h));
+}
+
+char* allocateBytes(std::size_t size)
+{
+    constexpr std::size_t kHuge = std::size_t { 2 } << 20;
+    if (size < kHuge) {
+        if (void* p = std::malloc(size))
+            return static_cast<char*>(p);
+        throw std::bad_alloc();
+    }
+    const std::size_t whole = (size + kHuge - 1) / kHuge * kHuge;
+    void* p = std::aligned_alloc(kHuge, whole);
+    if (!p)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    ::madvise(p, whole, MADV_HUGEPAGE); // a hint: without it the pages are small
 #endif
-    }
-};
+    return static_cast<char*>(p);
+}
 
-FileError writeFileAtomically(const fs::path& path, std::span<const FilePiece> pieces, const FaultHook& hook)
+// Follows the links one by one, each relative one from its own folder, as
+// the kernel would; past 40 (a loop) the path is left for the system to refuse.
+fs::path finalTarget(const fs::path& path)
 {
-    FileError err{path, FileStep::CreateTemp, injected(hook, FileStep::CreateTemp, path)};
-    if (err)
-        return err;
-    // Over an old file the new one gets the old one's mode. The temporary
-    // file is made with no more than that, so that no one can open it
-    // with rights the old file did not give, and is then given exactly that.
-    struct stat st {};
-    const bool replacing = ::stat(path.c_str(), &st) == 0;
-    fs::path tmp;
-    const int fd = createTemp(path, replacing ? (st.st_mode & 0777) : 0666, tmp);
-    if (fd < 0) {
-        err.code = lastError();
-        return err;
+    fs::path p = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st { };
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        std::string to(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(p.c_str(), to.data(), to.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= to.size())
+            return p;
+        to.resize(static_cast<std::size_t>(n));
+        const fs::path next(to);
+        p = next.is_absolute() ? next : p.parent_path() / next;
     }
-    auto fail = [&](FileStep step, std::error_code code, bool open) {
-        if (open)
-            ::close(fd);
-        ::unlink(tmp.c_str());
-        return FileError{path, step, code};
-    };
-    // Not checked: a file system without modes (FAT) refuses, and the save
-    // matters more than the mode.
-    if (replacing)
+    return p;
+}
+
+// Creates "<target>.XXXXXX", a file no one else has. Not mkstemp: it makes
+// the file private, and the usual mode of a new file (what the process's
+// creation mask lets through, and any default ACL of the folder) is best
+// left to the kernel, which applies it to the mode a file is created with;
+// reading the mask means setting it, for every thread at once. Over an old
+// file the new one is made with no more than the old one's mode, so that no
+// one can open it with rights the old file did not give, then given its
+// owner, group and exactly its mode.
+std::error_code createTemp(const fs::path& target, Handle& out, fs::path& tmp)
+{
+    struct stat st { };
+    const bool replacing = ::stat(target.c_str(), &st) == 0;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tmp = target;
+        tmp += "." + tempSuffix();
+        fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? (st.st_mode & 0777) : 0666);
+        if (fd < 0 && errno != EEXIST && errno != EINTR)
+            break;
+    }
+    if (fd < 0)
+        return lastError();
+    // Not checked: only root may give a file away (EPERM otherwise), a file
+    // system without owners or modes (FAT) refuses, and the save matters
+    // more. The owner first: changing it clears the set-id bits.
+    if (replacing) {
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0 && errno == EPERM)
+            (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid); // a group of the saver's may still be kept
         ::fchmod(fd, st.st_mode & 07777);
-
-    if (auto ec = injected(hook, FileStep::Write, path))
-        return fail(FileStep::Write, ec, true);
-    for (const FilePiece& piece : pieces) {
-        std::error_code copyError;
-        if (FileCopier::copy(piece, fd, copyError)) {
-            if (copyError)
-                return fail(FileStep::Write, copyError, true);
-            continue;
-        }
-        const std::string_view bytes = piece.bytes;
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                return fail(FileStep::Write, lastError(), true);
-            }
-            done += static_cast<std::size_t>(n);
-        }
     }
-    if (auto ec = injected(hook, FileStep::Flush, path))
-        return fail(FileStep::Flush, ec, true);
-    if (::fsync(fd) != 0)
-        return fail(FileStep::Flush, lastError(), true);
-    if (::close(fd) != 0)
-        return fail(FileStep::Flush, lastError(), false);
-    if (auto ec = injected(hook, FileStep::Rename, path))
-        return fail(FileStep::Rename, ec, false);
-    if (::rename(tmp.c_str(), path.c_str()) != 0)
-        return fail(FileStep::Rename, lastError(), false);
+    out = fd;
+    return {};
+}
 
-    // Make the rename itself durable; a failure here no longer risks the data.
-    fs::path dir = path.parent_path();
+std::error_code writeAll(Handle h, std::string_view bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fdOf(h), bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return lastError();
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return {};
+}
+
+std::error_code flushAndClose(Handle h)
+{
+    std::error_code ec;
+    if (::fsync(fdOf(h)) != 0)
+        ec = lastError();
+    if (::close(fdOf(h)) != 0 && !ec)
+        ec = lastError();
+    return ec;
+}
+
+bool replacesAtomically()
+{
+    return true;
+}
+
+std::error_code replaceFile(const fs::path& from, const fs::path& to)
+{
+    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code {} : lastError();
+}
+
+std::error_code moveFile(const fs::path& from, const fs::path& to)
+{
+    // As MoveFileA: never over an existing file.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return lastError();
+    return ::unlink(from.c_str()) == 0 ? std::error_code {} : lastError();
+}
+
+std::error_code removeFile(const fs::path& path)
+{
+    return ::unlink(path.c_str()) == 0 ? std::error_code {} : lastError();
+}
+
+bool fileExists(const fs::path& path)
+{
+    struct stat st { };
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+void syncFolder(const fs::path& file)
+{
+    fs::path dir = file.parent_path();
     if (dir.empty())
         dir = ".";
     const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -207,105 +249,54 @@ FileError writeFileAtomically(const fs::path& path, std::span<const FilePiece> p
         ::fsync(dfd);
         ::close(dfd);
     }
-    return {};
 }
+
+std::error_code makeFolder(const fs::path& folder)
+{
+    if (::mkdir(folder.c_str(), 0777) == 0)
+        return {};
+    const std::error_code ec = lastError();
+    struct stat st { };
+    if (ec == std::errc::file_exists)
+        return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)
+            ? std::error_code {}
+            : std::make_error_code(std::errc::not_a_directory);
+    return ec;
+}
+
+} // namespace platform
 
 FileStamp fileStamp(const fs::path& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? stampOf(st) : FileStamp{};
+    struct stat st { };
+    return ::stat(path.c_str(), &st) == 0 ? stampOf(st) : FileStamp {};
 }
 
-FileError mapWholeFile(const fs::path& path, FileBytes& out, const FaultHook& hook)
-{
-    FileError err{path, FileStep::Open, injected(hook, FileStep::Open, path)};
-    if (err)
-        return err;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        err.code = lastError();
-        return err;
-    }
-    FileBytes bytes;
-    err.step = FileStep::Read;
-    err.code = injected(hook, FileStep::Read, path);
-    struct stat st {};
-    if (!err && ::fstat(fd, &st) != 0)
-        err.code = lastError();
-    if (!err) {
-        bytes.stamp_ = stampOf(st);
-        const auto size = static_cast<std::size_t>(st.st_size);
-        if (S_ISREG(st.st_mode) && size > 0) {
-            void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-            if (p != MAP_FAILED) {
-                bytes.mapped_ = static_cast<const char*>(p);
-                bytes.size_ = size;
-                bytes.fd_ = fd;
-            }
-        }
-        // Files that cannot be mapped (pipes, some file systems) are read.
-        if (!bytes.mapped_ && !(S_ISREG(st.st_mode) && size == 0))
-            err = readWholeFile(path, bytes.owned_);
-    }
-    if (bytes.fd_ != fd)
-        ::close(fd);
-    if (!err)
-        out = std::move(bytes);
-    return err;
-}
-
-std::size_t FileBytes::readAt(std::size_t offset, char* into, std::size_t size, std::error_code& error) const
-{
-    if (!mapped_) {
-        const std::size_t n = offset < owned_.size() ? std::min(size, owned_.size() - offset) : 0;
-        std::copy_n(owned_.data() + offset, n, into);
-        return n;
-    }
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd_, into + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = lastError();
-            break;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
-
-void FileBytes::release()
-{
-    if (mapped_)
-        ::munmap(const_cast<char*>(mapped_), size_);
-    if (fd_ >= 0)
-        ::close(fd_);
-    mapped_ = nullptr;
-    size_ = 0;
-    fd_ = -1;
-}
-
-FileLock FileLock::acquire(const fs::path& path, FileError& error, const FaultHook& hook)
+FileLock FileLock::acquire(
+    const fs::path& path, FileError& error, const FaultHook& hook, std::chrono::milliseconds wait)
 {
     FileLock lock;
-    error = FileError{path, FileStep::Lock, injected(hook, FileStep::Lock, path)};
+    error = FileError { path, FileStep::Lock, platform::injected(hook, FileStep::Lock, path) };
     if (error)
         return lock;
-    const std::string lockPath = path.string() + ".lock";
+    const std::string lockPath = platform::finalTarget(path).string() + ".lock";
     const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         error.code = lastError();
         return lock;
     }
-    while (::flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            error.code = lastError();
+    // Polled rather than blocking, so that a program that never lets go
+    // costs a bounded wait and a message rather than a hang.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            error.code = errno == EWOULDBLOCK ? make_error_code(FileErrc::LockedByAnother) : lastError();
             ::close(fd);
             return lock;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     lock.handle_ = fd;
     return lock;

@@ -1,16 +1,14 @@
-// The file operations on Windows: files are read into memory, and a save
-// goes through a temporary file that then takes the old one's place.
+// The file operations on Windows, from Windows 95 on: only ANSI calls, and
+// the calls of the NT family only through GetProcAddress, each with a road
+// for Windows 95/98/ME beside it (there a save keeps a backup, see SaveRoad).
 #include "io/FileIo.h"
 #include "io/PlatformFile.h"
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -20,135 +18,263 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using platform::injected;
+std::error_code winError(DWORD code)
+{
+    // As the other systems name it, so that a missing file is missing everywhere.
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    return { static_cast<int>(code), std::system_category() };
+}
 
 std::error_code lastError()
 {
-    return {errno, std::generic_category()};
-}
-
-std::error_code winError(DWORD code)
-{
-    return {static_cast<int>(code), std::system_category()};
-}
-
-std::error_code lastWinError()
-{
     return winError(::GetLastError());
+}
+
+// The name as the A calls take it: the program gets its names from A calls
+// as ANSI bytes. A name the ANSI code page cannot hold was made from such
+// bytes by the C runtime's own conversion, which string() then undoes.
+std::string ansi(const fs::path& path)
+{
+    const std::wstring& wide = path.native();
+    if (wide.empty())
+        return {};
+    BOOL lossy = FALSE;
+    const int size = static_cast<int>(wide.size());
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, &lossy);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, out.data(), n, nullptr, &lossy);
+    return n > 0 && !lossy ? out : path.string();
+}
+
+HANDLE handleOf(platform::Handle h)
+{
+    return reinterpret_cast<HANDLE>(h);
+}
+
+// A call of the NT family, or null on Windows 95/98/ME, which lacks it.
+template <class Fn> Fn kernelCall(const char* name)
+{
+    static const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel, name))) : nullptr;
+}
+
+bool isWindows9x()
+{
+    return (::GetVersion() & 0x80000000u) != 0;
+}
+
+FileStamp stampOf(DWORD sizeHigh, DWORD sizeLow, const FILETIME& written)
+{
+    FileStamp s;
+    s.exists = true;
+    s.size = (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow;
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    s.modified = static_cast<std::int64_t>(ticks) * 100;
+    return s;
 }
 
 } // namespace
 
 namespace platform {
 
-int openForReading(const fs::path& path)
+std::error_code openForReading(const fs::path& path, Handle& out)
 {
-    return ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+    // Open only while it is read: a file held open cannot be replaced by the
+    // next save (FILE_SHARE_DELETE, which would allow it, Windows 95 refuses).
+    const HANDLE h = ::CreateFileA(ansi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return lastError();
+    out = reinterpret_cast<Handle>(h);
+    return {};
 }
 
-long readSome(int fd, char* into, unsigned size)
+std::error_code describe(Handle h, bool& regular, FileStamp& stamp)
 {
-    return static_cast<long>(::_read(fd, into, size));
+    // A device (CON, NUL, a port) or a pipe is no disk file.
+    regular = ::GetFileType(handleOf(h)) == FILE_TYPE_DISK;
+    if (!regular)
+        return {};
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (!::GetFileInformationByHandle(handleOf(h), &info))
+        return lastError();
+    stamp = stampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
+    return {};
 }
 
-void closeFile(int fd)
+std::error_code readSome(Handle h, char* into, std::size_t size, std::size_t& got)
 {
-    ::_close(fd);
+    DWORD n = 0;
+    if (!::ReadFile(handleOf(h), into, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &n, nullptr))
+        return lastError();
+    got = n;
+    return {};
+}
+
+void closeFile(Handle h)
+{
+    ::CloseHandle(handleOf(h));
+}
+
+char* allocateBytes(std::size_t size)
+{
+    if (void* p = std::malloc(size ? size : 1))
+        return static_cast<char*>(p);
+    throw std::bad_alloc();
+}
+
+fs::path finalTarget(const fs::path& path)
+{
+    return path;
+}
+
+std::error_code createTemp(const fs::path& target, Handle& out, fs::path& tmp)
+{
+    const std::string name = ansi(target) + ".tmp" + std::to_string(::GetCurrentProcessId()) + "_";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = name + std::to_string(attempt);
+        const HANDLE h
+            = ::CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            tmp = target;
+            tmp += ".tmp" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(attempt);
+            out = reinterpret_cast<Handle>(h);
+            return {};
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return lastError();
+}
+
+std::error_code writeAll(Handle h, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        DWORD n = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        if (!::WriteFile(handleOf(h), bytes.data(), chunk, &n, nullptr))
+            return lastError();
+        if (n == 0)
+            return std::make_error_code(std::errc::no_space_on_device);
+        bytes.remove_prefix(n);
+    }
+    return {};
+}
+
+std::error_code flushAndClose(Handle h)
+{
+    std::error_code ec;
+    if (!::FlushFileBuffers(handleOf(h)))
+        ec = lastError();
+    if (!::CloseHandle(handleOf(h)) && !ec)
+        ec = lastError();
+    return ec;
+}
+
+bool replacesAtomically()
+{
+    return !isWindows9x();
+}
+
+// ReplaceFileA (Windows 2000 on) gives the new file the old one's
+// attributes, security and creation time, where a rename would leave it the
+// temporary file's; a failure to carry them over does not stop the save.
+// Without an old file, or on Windows NT 4, MoveFileExA renames over it.
+std::error_code replaceFile(const fs::path& from, const fs::path& to)
+{
+    using ReplaceFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
+    using MoveFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    static const auto replace = kernelCall<ReplaceFn>("ReplaceFileA");
+    static const auto move = kernelCall<MoveFn>("MoveFileExA");
+    const std::string source = ansi(from), target = ansi(to);
+    DWORD why = ERROR_FILE_NOT_FOUND;
+    if (replace) {
+        if (replace(
+                target.c_str(), source.c_str(), nullptr, 0x2 /* REPLACEFILE_IGNORE_MERGE_ERRORS */, nullptr, nullptr))
+            return {};
+        why = ::GetLastError();
+    }
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT: the old file is gone already, but
+    // the new one kept its temporary name; a rename may still finish it.
+    if (why != ERROR_FILE_NOT_FOUND && why != ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+        return winError(why);
+    if (!move)
+        return winError(ERROR_CALL_NOT_IMPLEMENTED);
+    if (move(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return {};
+    return lastError();
+}
+
+std::error_code moveFile(const fs::path& from, const fs::path& to)
+{
+    return ::MoveFileA(ansi(from).c_str(), ansi(to).c_str()) ? std::error_code {} : lastError();
+}
+
+std::error_code removeFile(const fs::path& path)
+{
+    return ::DeleteFileA(ansi(path).c_str()) ? std::error_code {} : lastError();
+}
+
+bool fileExists(const fs::path& path)
+{
+    return ::GetFileAttributesA(ansi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void syncFolder(const fs::path&) { }
+
+std::error_code makeFolder(const fs::path& folder)
+{
+    const std::string name = ansi(folder);
+    if (::CreateDirectoryA(name.c_str(), nullptr))
+        return {};
+    const DWORD why = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? std::error_code {}
+                                                       : std::make_error_code(std::errc::not_a_directory);
+    return winError(why);
 }
 
 } // namespace platform
 
-FileError writeFileAtomically(const fs::path& path, std::span<const FilePiece> pieces, const FaultHook& hook)
+// FindFirstFileA rather than GetFileAttributesExA, which Windows 95 lacks.
+FileStamp fileStamp(const fs::path& path)
 {
-    FileError err{path, FileStep::CreateTemp, injected(hook, FileStep::CreateTemp, path)};
-    if (err)
-        return err;
-    fs::path tmp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tmp = path;
-        tmp += L".tmp" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(attempt);
-        fd = ::_wopen(tmp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        err.code = lastError();
-        return err;
-    }
-    auto fail = [&](FileStep step, std::error_code code) {
-        if (fd >= 0)
-            ::_close(fd);
-        ::_wunlink(tmp.c_str());
-        return FileError{path, step, code};
-    };
-    if (auto ec = injected(hook, FileStep::Write, path))
-        return fail(FileStep::Write, ec);
-    for (const FilePiece& piece : pieces) {
-        const std::string_view bytes = piece.bytes;
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-            const int n = ::_write(fd, bytes.data() + done, chunk);
-            if (n <= 0)
-                return fail(FileStep::Write,
-                            n < 0 ? lastError() : std::make_error_code(std::errc::no_space_on_device));
-            done += static_cast<std::size_t>(n);
-        }
-    }
-    if (auto ec = injected(hook, FileStep::Flush, path))
-        return fail(FileStep::Flush, ec);
-    if (::_commit(fd) != 0)
-        return fail(FileStep::Flush, lastError());
-    if (::_close(fd) != 0) {
-        fd = -1;
-        return fail(FileStep::Flush, lastError());
-    }
-    fd = -1;
-    if (auto ec = injected(hook, FileStep::Rename, path))
-        return fail(FileStep::Rename, ec);
-
-    // ReplaceFileW gives the new file the old one's attributes, security and
-    // creation time, where a rename would leave it the temporary file's. A
-    // failure to carry them over does not stop the save. With no old file
-    // it fails, and a rename does instead.
-    if (::ReplaceFileW(path.c_str(), tmp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    WIN32_FIND_DATAA data {};
+    const HANDLE find = ::FindFirstFileA(ansi(path).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
         return {};
-    DWORD why = ::GetLastError();
-    // ERROR_UNABLE_TO_MOVE_REPLACEMENT: the old file is gone already, but
-    // the new one kept its temporary name; a rename may still finish it.
-    if (why == ERROR_FILE_NOT_FOUND || why == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-        const DWORD first = why;
-        if (::MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return {};
-        why = ::GetLastError();
-        // With the old file gone the temporary file is the only copy: keep it.
-        const bool gone = ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-        if (first == ERROR_UNABLE_TO_MOVE_REPLACEMENT && gone)
-            return FileError{path, FileStep::Rename, winError(why)};
-    }
-    return fail(FileStep::Rename, winError(why));
+    ::FindClose(find);
+    return stampOf(data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
 }
 
-FileLock FileLock::acquire(const fs::path& path, FileError& error, const FaultHook& hook)
+// LockFile, on Windows 95 as on NT, never waits: it is tried again until
+// the wait is over.
+FileLock FileLock::acquire(
+    const fs::path& path, FileError& error, const FaultHook& hook, std::chrono::milliseconds wait)
 {
     FileLock lock;
-    fs::path lockPath = path;
-    lockPath += L".lock";
-    error = FileError{path, FileStep::Lock, injected(hook, FileStep::Lock, path)};
+    error = FileError { path, FileStep::Lock, platform::injected(hook, FileStep::Lock, path) };
     if (error)
         return lock;
-    HANDLE h = ::CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string lockPath = ansi(path) + ".lock";
+    const HANDLE h = ::CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        error.code = lastWinError();
+        error.code = lastError();
         return lock;
     }
-    OVERLAPPED ov{};
-    if (!::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &ov)) {
-        error.code = lastWinError();
-        ::CloseHandle(h);
-        return lock;
+    const DWORD start = ::GetTickCount();
+    while (!::LockFile(h, 0, 0, 1, 0)) {
+        const DWORD why = ::GetLastError();
+        if (why != ERROR_LOCK_VIOLATION || ::GetTickCount() - start >= static_cast<DWORD>(wait.count())) {
+            error.code = why == ERROR_LOCK_VIOLATION ? make_error_code(FileErrc::LockedByAnother) : winError(why);
+            ::CloseHandle(h);
+            return lock;
+        }
+        ::Sleep(20);
     }
     lock.handle_ = h;
     return lock;
@@ -157,50 +283,10 @@ FileLock FileLock::acquire(const fs::path& path, FileError& error, const FaultHo
 void FileLock::release()
 {
     if (handle_ != invalid) {
-        OVERLAPPED ov{};
-        ::UnlockFileEx(handle_, 0, 1, 0, &ov);
+        ::UnlockFile(handle_, 0, 0, 1, 0);
         ::CloseHandle(handle_);
         handle_ = invalid;
     }
-}
-
-FileStamp fileStamp(const fs::path& path)
-{
-    FileStamp s;
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        s.exists = true;
-        s.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        const std::uint64_t ticks =
-            (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-        s.modified = static_cast<std::int64_t>(ticks) * 100;
-    }
-    return s;
-}
-
-// A file mapped, or only held open, here cannot be replaced by the next
-// save, so its bytes are read into memory.
-FileError mapWholeFile(const fs::path& path, FileBytes& out, const FaultHook& hook)
-{
-    FileBytes bytes;
-    bytes.stamp_ = fileStamp(path);
-    FileError err = readWholeFile(path, bytes.owned_, hook);
-    if (!err)
-        out = std::move(bytes);
-    return err;
-}
-
-std::size_t FileBytes::readAt(std::size_t offset, char* into, std::size_t size, std::error_code&) const
-{
-    const std::size_t n = offset < owned_.size() ? std::min(size, owned_.size() - offset) : 0;
-    std::copy_n(owned_.data() + offset, n, into);
-    return n;
-}
-
-void FileBytes::release()
-{
-    mapped_ = nullptr;
-    size_ = 0;
 }
 
 } // namespace tavrel

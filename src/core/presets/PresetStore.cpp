@@ -1,5 +1,6 @@
 #include "presets/PresetStore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -9,14 +10,6 @@
 #include <optional>
 
 #include "values/LooseValue.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace tavrel {
 
@@ -135,11 +128,33 @@ std::optional<std::int16_t> int16FromField(const Field& f)
     return static_cast<std::int16_t>(*n);
 }
 
+// A text is read back from a quoted field up to the next double quote, so
+// one that holds a quote is written bare instead: an unquoted field runs to
+// the next comma or line end, blanks around it dropped, and a text with a
+// quote never reads as a number. Only a text that no file read and no editor
+// box can give (a quote with a comma, a line end or a blank at either end,
+// or one in front) cannot be written so; its quotes become apostrophes
+// rather than cut the field short and shift every later one.
+bool readsBackBare(std::string_view text)
+{
+    return !text.empty() && text.find_first_of(",\r\n") == std::string_view::npos && !isBlank(text.front())
+           && !isBlank(text.back()) && text.front() != '"';
+}
+
 void appendText(std::string& out, std::string_view text)
 {
-    out += '"';
-    out += text;
-    out += "\"\r\n";
+    if (text.find('"') == std::string_view::npos) {
+        out += '"';
+        out += text;
+        out += '"';
+    } else if (readsBackBare(text)) {
+        out += text;
+    } else {
+        std::string cleaned(text);
+        std::replace(cleaned.begin(), cleaned.end(), '"', '\'');
+        out += '"' + cleaned + '"';
+    }
+    out += "\r\n";
 }
 
 void appendValue(std::string& out, const LooseValue& v)
@@ -168,23 +183,6 @@ std::string environment(const char* name)
 }
 #endif
 
-std::error_code openAndClose(const fs::path& path)
-{
-#ifdef _WIN32
-    const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
-#else
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-#endif
-    if (fd < 0)
-        return { errno, std::generic_category() };
-#ifdef _WIN32
-    ::_close(fd);
-#else
-    ::close(fd);
-#endif
-    return {};
-}
-
 } // namespace
 
 fs::path PresetFilePath(const fs::path& programFolder)
@@ -212,26 +210,49 @@ PresetFileState ProbePresetFile(const PresetFile& file)
 {
     std::error_code ec = file.faults ? file.faults(FileStep::Open, file.path) : std::error_code {};
     if (!ec)
-        ec = openAndClose(file.path);
+        ec = probeFile(file.path);
     return ec == std::errc::no_such_file_or_directory ? PresetFileState::Missing : PresetFileState::Present;
 }
 
-FileError ReadPresetFile(const PresetFile& file, ClockPresetTable& table)
+FileError ReadPresetFile(const PresetFile& file, ClockPresetTable& table, std::size_t* fieldsRead)
 {
     std::string bytes;
     FileError err = readWholeFile(file.path, bytes, file.faults);
-    if (!err)
-        parsePresetFile(bytes, table);
+    const std::size_t fields = err ? 0 : parsePresetFile(bytes, table);
+    if (fieldsRead)
+        *fieldsRead = fields;
     return err;
+}
+
+bool PresetLoad::has(std::size_t entry, std::size_t field) const
+{
+    return source == Source::Defaults || (source == Source::File && entry * 3 + field < fields);
+}
+
+PresetLoad LoadPresets(const PresetFile& file, ClockPresetTable& table, PresetDefaults defaults)
+{
+    PresetLoad load;
+    if (ProbePresetFile(file) == PresetFileState::Missing) {
+        load.source = PresetLoad::Source::Defaults;
+        if (defaults == PresetDefaults::Start) {
+            table = startDefaultPresets();
+        } else {
+            table = editorDefaultPresets();
+            load.error = WritePresetFile(file, table);
+        }
+        return load;
+    }
+    load.error = ReadPresetFile(file, table, &load.fields);
+    if (load.error)
+        load.source = PresetLoad::Source::Unreadable;
+    return load;
 }
 
 FileError WritePresetFile(const PresetFile& file, const ClockPresetTable& table)
 {
     // The folder under ~/.config is made on the first save; an error here
     // shows again, with its reason, when the file cannot be created.
-    std::error_code ignored;
-    if (file.path.has_parent_path())
-        fs::create_directories(file.path.parent_path(), ignored);
+    createFolders(file.path.parent_path());
     return writeFileAtomically(file.path, renderPresetFile(table), file.faults);
 }
 
@@ -284,13 +305,13 @@ void StorePresetEntries(ClockPresetTable& table, const std::array<PresetEntryTex
         table[3].CoreClock = LooseValue(static_cast<std::int16_t>(*n));
 }
 
-void parsePresetFile(std::string_view bytes, ClockPresetTable& table)
+std::size_t parsePresetFile(std::string_view bytes, ClockPresetTable& table)
 {
     FieldReader reader(bytes);
     for (std::size_t i = 0; i < fieldCount; ++i) {
         const auto field = reader.next();
         if (!field)
-            return; // past the end every further field keeps its value too
+            return i; // past the end every further field keeps its value too
         ClockPreset& p = table[i / 3];
         switch (i % 3) {
         case 0:
@@ -307,6 +328,7 @@ void parsePresetFile(std::string_view bytes, ClockPresetTable& table)
             break;
         }
     }
+    return fieldCount;
 }
 
 } // namespace tavrel

@@ -36,8 +36,9 @@ std::filesystem::path PresetFilePath(const std::filesystem::path& programFolder)
 PresetFileState ProbePresetFile(const PresetFile& file);
 
 // Reads the twelve fields into the table. Returns the file error (empty when
-// read); on an error the table is left as it was. Never throws.
-FileError ReadPresetFile(const PresetFile& file, ClockPresetTable& table);
+// read); on an error the table is left as it was. Never throws. fieldsRead,
+// when given, receives how many fields the file held (12 when all).
+FileError ReadPresetFile(const PresetFile& file, ClockPresetTable& table, std::size_t* fieldsRead = nullptr);
 
 // Replaces the file atomically, making its folder first when there is none.
 // Returns the error (path and the system's reason) when it failed; the old
@@ -51,6 +52,30 @@ std::string defaultPresetName(std::size_t index);
 ClockPresetTable startDefaultPresets();
 // "Preset 1" to "Preset 4" with 300/120, written by the editor when there is no file.
 ClockPresetTable editorDefaultPresets();
+
+// Which defaults stand in for a missing file: the window's start (330/120,
+// nothing written) or the editor's (300/120, written at once).
+enum class PresetDefaults { Start, Editor };
+
+// Where the table's presets came from, once loaded.
+struct PresetLoad {
+    enum class Source { File, Defaults, Unreadable };
+    Source source = Source::File;
+    // Unreadable: why. Defaults for the editor: why the file could not be
+    // made, if it could not.
+    FileError error;
+    std::size_t fields = 0; // File: how many of the twelve fields it held
+
+    // Whether the file (or the defaults) gave this field of entry 0 to 3:
+    // field 0 is the name, 1 the memory clock, 2 the core clock. A field a
+    // short file lacks keeps the table's earlier value, which is no preset's.
+    bool has(std::size_t entry, std::size_t field) const;
+};
+
+// The one rule for loading the presets, for every window and the command
+// line: a file that does not exist gives the defaults; any other file is
+// read, and one that cannot be read leaves the table as it was.
+PresetLoad LoadPresets(const PresetFile& file, ClockPresetTable& table, PresetDefaults defaults);
 
 // What the editor's boxes hold for one entry, as Windows-1252 texts.
 struct PresetEntryTexts {
@@ -69,13 +94,14 @@ void StorePresetEntries(ClockPresetTable& table, const std::array<PresetEntryTex
 std::optional<std::size_t> findPreset(const ClockPresetTable& table, std::string_view numberOrName);
 
 // The file's bytes: twelve fields, each followed by CR LF. Texts stand in
-// double quotes, unescaped; numbers stand bare; an empty value gives an
-// empty line.
+// double quotes, unescaped, except a text holding a double quote, which
+// stands bare so that it reads back whole; numbers stand bare; an empty
+// value gives an empty line.
 std::string renderPresetFile(const ClockPresetTable& table);
 
-// Reads fields in file order into the table. A field missing from the bytes,
-// and an entry 4 core field that holds no 16-bit number, leave their value
-// in the table unchanged.
-void parsePresetFile(std::string_view bytes, ClockPresetTable& table);
+// Reads fields in file order into the table and returns how many the bytes
+// held. A field missing from the bytes, and an entry 4 core field that holds
+// no 16-bit number, leave their value in the table unchanged.
+std::size_t parsePresetFile(std::string_view bytes, ClockPresetTable& table);
 
 } // namespace tavrel

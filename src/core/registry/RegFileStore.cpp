@@ -83,6 +83,8 @@ struct RegFileStore::Impl {
     std::uint64_t generation = 1; // changes whenever text does
     RegFileError loadError;
     FileError writeError;
+    std::string missingKey; // why the last open found no key, naming the file
+    std::optional<std::vector<ValueChange>> group; // values staged by a write group
     std::array<OpenKey, kRootNames.size()> roots;
     std::vector<std::optional<OpenKey>> handles; // handle h is handles[h - 1]
 
@@ -92,13 +94,23 @@ struct RegFileStore::Impl {
     OpenKey* find(RegHandle h);
     const KeyInfo& info(OpenKey& key);
     RegHandle open(int root, const std::string& path, const KeyInfo& key);
-    template <class MakeEdit> std::int32_t persist(MakeEdit makeEdit, bool* wrote = nullptr);
+    template <class MakeEdits> std::int32_t persist(MakeEdits makeEdits, bool* wrote = nullptr);
+    // Resets what the last call knew of its failure.
+    void newCall()
+    {
+        writeError = {};
+        missingKey.clear();
+    }
 };
 
 bool RegFileStore::Impl::load()
 {
     FileBytes bytes;
-    const FileError err = mapWholeFile(file, bytes, faults);
+    const FileError err = readWholeFile(file, bytes, faults);
+    if (err && err.code.category() == fileCategory()) {
+        refuse({file, 0, "the file " + err.code.message()});
+        return false;
+    }
     if (err && !isMissing(err)) {
         refuse({file, 0, "cannot " + std::string(fileStepName(err.step)) + " the file (" + err.code.message() + ")"});
         return false;
@@ -123,16 +135,8 @@ void RegFileStore::Impl::refuse(RegFileError why)
 
 std::int32_t RegFileStore::Impl::ready()
 {
-    // A program that rewrites the file in place (same inode) and shortens
-    // it leaves part of the mapping with nothing behind it: read the file
-    // again before touching the map. Other changes are taken in before the
-    // next write.
-    if (state == State::Ready && text->file().mapped()) {
-        const FileStamp now = fileStamp(file);
-        const FileStamp& then = text->stamp();
-        if (now.exists && now.device == then.device && now.inode == then.inode && now.size < then.size)
-            state = State::Unloaded;
-    }
+    // The file's bytes are held in memory: another program's change is
+    // taken in before the next write.
     if (state == State::Unloaded)
         load();
     return state == State::Ready ? kStatusSuccess : kStatusBadDb;
@@ -165,19 +169,18 @@ RegHandle RegFileStore::Impl::open(int root, const std::string& path, const KeyI
     return static_cast<RegHandle>(slot - handles.begin() + 1);
 }
 
-// Writes one change: under the lock, on top of the file as it is now (a
-// change by another program is read first), into a new file renamed over
-// the old one. On failure the file and the store stay as they were.
-template <class MakeEdit> std::int32_t RegFileStore::Impl::persist(MakeEdit makeEdit, bool* wrote)
+// Writes one change, or a write group's: under the lock, on top of the
+// file as it is now (a change by another program is read first), into a new
+// file renamed over the old one. On failure the file and the store stay as
+// they were.
+template <class MakeEdits> std::int32_t RegFileStore::Impl::persist(MakeEdits makeEdits, bool* wrote)
 {
     auto fail = [this](FileError err) {
         writeError = std::move(err);
         return win32Status(writeError);
     };
-    std::error_code ec;
-    const fs::path folder = file.parent_path();
-    if (!folder.empty() && !fs::is_directory(folder, ec) && !fs::create_directories(folder, ec))
-        return fail({file, FileStep::Lock, ec ? ec : std::make_error_code(std::errc::not_a_directory)});
+    if (const std::error_code ec = createFolders(file.parent_path()))
+        return fail({file, FileStep::Lock, ec});
 
     FileError err;
     const FileLock lock = FileLock::acquire(file, err, faults);
@@ -185,7 +188,7 @@ template <class MakeEdit> std::int32_t RegFileStore::Impl::persist(MakeEdit make
         return fail(err);
     if (fileStamp(file) != text->stamp()) {
         FileBytes bytes;
-        err = mapWholeFile(file, bytes, faults);
+        err = readWholeFile(file, bytes, faults);
         if (err && !isMissing(err))
             return fail(err);
         auto fresh = std::make_unique<RegText>();
@@ -197,12 +200,18 @@ template <class MakeEdit> std::int32_t RegFileStore::Impl::persist(MakeEdit make
         ++generation;
     }
 
-    const std::optional<Edit> edit = makeEdit(static_cast<const RegText&>(*text));
-    if (!edit)
+    const std::vector<Edit> edits = makeEdits(static_cast<const RegText&>(*text));
+    if (edits.empty())
         return kStatusSuccess;
     const FileBytes& old = text->file();
-    const std::array<FilePiece, 3> pieces = {FilePiece(old, 0, edit->from), FilePiece(edit->bytes),
-                                             FilePiece(old, edit->to, old.view().size() - edit->to)};
+    std::vector<FilePiece> pieces;
+    std::size_t at = 0;
+    for (const Edit& edit : edits) {
+        pieces.emplace_back(old, at, edit.from - at);
+        pieces.emplace_back(edit.bytes);
+        at = edit.to;
+    }
+    pieces.emplace_back(old, at, old.view().size() - at);
     err = writeFileAtomically(file, pieces, faults);
     if (err)
         return fail(err);
@@ -211,11 +220,11 @@ template <class MakeEdit> std::int32_t RegFileStore::Impl::persist(MakeEdit make
     // The change is on disk; reading it back is no part of the write, so it
     // is no step to fail. Should it fail, the next call reads the file again.
     FileBytes written;
-    if (mapWholeFile(file, written)) {
+    if (readWholeFile(file, written)) {
         state = State::Unloaded;
         return kStatusSuccess;
     }
-    text->applyEdit(*edit, std::move(written), file);
+    text->applyEdits(edits, std::move(written), file);
     ++generation;
     return kStatusSuccess;
 }
@@ -247,9 +256,20 @@ const FileError& RegFileStore::lastWriteError() const
     return d->writeError;
 }
 
+std::string RegFileStore::lastErrorDetail() const
+{
+    if (d->writeError)
+        return d->writeError.message();
+    // A file refused on a later reading refuses every call: say why.
+    if (d->loadError)
+        return d->loadError.message();
+    return d->missingKey;
+}
+
 std::int32_t RegFileStore::RegOpenKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t /*ulOptions*/,
                                          std::uint32_t /*samDesired*/, RegHandle* phkResult)
 {
+    d->newCall();
     if (phkResult)
         *phkResult = 0;
     if (const std::int32_t status = d->ready())
@@ -262,8 +282,10 @@ std::int32_t RegFileStore::RegOpenKeyExA(RegHandle hKey, const char* lpSubKey, s
         return kStatusInvalidParameter;
     const int root = parent->root;
     const KeyInfo key = d->text->resolve(root, foldAnsi(*subPath));
-    if (!key.exists)
+    if (!key.exists) {
+        d->missingKey = "The key does not exist in the registry file \"" + d->file.string() + "\".";
         return kStatusNotFound;
+    }
     *phkResult = d->open(root, *subPath, key);
     return kStatusSuccess;
 }
@@ -273,7 +295,7 @@ std::int32_t RegFileStore::RegCreateKeyExA(RegHandle hKey, const char* lpSubKey,
                                            std::uint32_t /*samDesired*/, const void* /*lpSecurityAttributes*/,
                                            RegHandle* phkResult, std::uint32_t* lpdwDisposition)
 {
-    d->writeError = {};
+    d->newCall();
     if (phkResult)
         *phkResult = 0;
     if (const std::int32_t status = d->ready())
@@ -290,10 +312,10 @@ std::int32_t RegFileStore::RegCreateKeyExA(RegHandle hKey, const char* lpSubKey,
     if (!d->text->resolve(root, folded).exists) {
         bool wrote = false;
         const std::int32_t status = d->persist(
-            [&](const RegText& text) -> std::optional<Edit> {
+            [&](const RegText& text) {
                 if (text.resolve(root, folded).exists)
-                    return std::nullopt; // another program made it meanwhile
-                return text.createKeyEdit(root, *subPath);
+                    return std::vector<Edit>(); // another program made it meanwhile
+                return std::vector<Edit>{text.createKeyEdit(root, *subPath)};
             },
             &wrote);
         if (status != kStatusSuccess)
@@ -342,7 +364,9 @@ std::int32_t RegFileStore::RegQueryValueExA(RegHandle hKey, const char* lpValueN
 std::int32_t RegFileStore::RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t /*Reserved*/,
                                           std::uint32_t dwType, const std::uint8_t* lpData, std::uint32_t cbData)
 {
-    d->writeError = {}; // a reason belongs to the write that failed, not to an earlier one
+    // A reason belongs to the write that failed, not to an earlier one. That
+    // the key was missing stays: a write on the 0 handle follows such an open.
+    d->writeError = {};
     if (const std::int32_t status = d->ready())
         return status;
     Impl::OpenKey* key = d->find(hKey);
@@ -352,12 +376,35 @@ std::int32_t RegFileStore::RegSetValueExA(RegHandle hKey, const char* lpValueNam
     // A line break cannot stand in a value's line: such a value could be written but never read again.
     if ((!lpData && cbData > 0) || name.find_first_of("\r\n") != std::string_view::npos)
         return kStatusInvalidParameter;
-    const int root = key->root;
-    const std::string path = key->path;
-    const std::string_view data(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0);
-    return d->persist([&](const RegText& text) -> std::optional<Edit> {
-        return text.setValueEdit(root, path, text.resolve(root, foldAnsi(path)), name, dwType, data);
-    });
+    ValueChange change{key->root, key->path, std::string(name), dwType,
+                       std::string(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0)};
+    if (d->group) {
+        d->group->push_back(std::move(change));
+        return kStatusSuccess;
+    }
+    return d->persist([&](const RegText& text) { return text.setValueEdits(std::span(&change, 1)); });
+}
+
+void RegFileStore::beginWriteGroup()
+{
+    d->group.emplace();
+}
+
+std::int32_t RegFileStore::commitWriteGroup()
+{
+    d->writeError = {};
+    const std::vector<ValueChange> changes = d->group ? std::move(*d->group) : std::vector<ValueChange>();
+    d->group.reset();
+    if (changes.empty())
+        return kStatusSuccess;
+    if (const std::int32_t status = d->ready())
+        return status;
+    return d->persist([&](const RegText& text) { return text.setValueEdits(changes); });
+}
+
+void RegFileStore::cancelWriteGroup()
+{
+    d->group.reset();
 }
 
 std::int32_t RegFileStore::RegCloseKey(RegHandle hKey)

@@ -56,15 +56,14 @@ public:
     std::int32_t RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t Reserved, std::uint32_t dwType,
                                 const std::uint8_t* lpData, std::uint32_t cbData) override;
     std::int32_t RegCloseKey(RegHandle hKey) override;
-    std::string lastErrorDetail() const override
-    {
-        if (const FileError& error = lastWriteError())
-            return error.message();
-        // A file refused on a later reading refuses every call: say why.
-        if (const RegFileError& refused = loadError())
-            return refused.message();
-        return {};
-    }
+    // Every value of a write group goes into the file in one rewrite, under
+    // the lock. Reads inside a group see the file, not what is staged.
+    void beginWriteGroup() override;
+    std::int32_t commitWriteGroup() override;
+    void cancelWriteGroup() override;
+    // Why the last call failed, naming the file: the write's or the file's
+    // reason, or, for a key that could not be opened, that it does not exist.
+    std::string lastErrorDetail() const override;
 
 private:
     struct Impl;

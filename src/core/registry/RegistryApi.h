@@ -61,6 +61,18 @@ public:
 
     virtual std::int32_t RegCloseKey(RegHandle hKey) = 0;
 
+    // A write group: the RegSetValueExA calls between begin and commit land
+    // together, all or nothing, and another writer's values land wholly
+    // before or after them. A backend that writes each value at once
+    // (advapi32) keeps its calls as they are, and these do nothing. Inside a
+    // group a write answers only what it can check at once (handle, name)
+    // and a key is still created at once; the commit's status tells whether
+    // the values were written, and lastErrorDetail() then says why not.
+    // cancelWriteGroup drops what was staged. Groups do not nest.
+    virtual void beginWriteGroup() {}
+    virtual std::int32_t commitWriteGroup() { return kStatusSuccess; }
+    virtual void cancelWriteGroup() {}
+
     // What the last failed call knows beyond its status code, naming the
     // file or key (UTF-8); empty where the status says it all.
     virtual std::string lastErrorDetail() const { return {}; }

@@ -73,8 +73,7 @@ std::optional<std::string> detectEncoding(std::string_view bytes, unsigned& widt
 std::string encodeText(std::u16string_view text, unsigned width);
 
 // The file read as units of one or two bytes. All offsets are the file's;
-// the bytes come through a window: chunks of the file while it is indexed,
-// the whole mapped file after.
+// the bytes come through a window, the whole file read into memory.
 class TextView {
 public:
     void reset(std::string_view window, std::size_t base, std::size_t fileSize, unsigned width)

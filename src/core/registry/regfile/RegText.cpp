@@ -56,8 +56,7 @@ std::optional<RegFileError> RegText::adopt(FileBytes file, const std::filesystem
                             "whatever is written after it would become part of it");
 
     index_.reset(size / width, bodyStart_);
-    if (const auto failed = scanFile())
-        return refuse(0, "cannot read the file (" + failed->message() + ")");
+    index_.scan(text_, bodyStart_, size);
     return std::nullopt;
 }
 
@@ -89,36 +88,6 @@ int RegText::openContinuation() const
     }
 }
 
-// Indexes the whole file, read chunk by chunk into a small buffer: a pass
-// over a large file costs less this way than through its mapping. Each
-// chunk ends after its last whole line; the next starts there.
-std::optional<std::error_code> RegText::scanFile()
-{
-    const std::size_t size = text_.size();
-    std::string chunk(std::size_t{1} << 17, '\0');
-    std::size_t start = bodyStart_;
-    while (start < size) {
-        std::error_code error;
-        const std::size_t n = file_.readAt(start, chunk.data(), std::min(chunk.size(), size - start), error);
-        if (error || n == 0)
-            return error ? error : std::make_error_code(std::errc::io_error);
-        text_.setWindow(std::string_view(chunk.data(), n), start);
-        std::size_t stop = start + n;
-        if (stop < size) {
-            while (stop > start && !text_.isEol(stop - text_.width()))
-                stop -= text_.width();
-            if (stop == start) { // a line longer than the buffer
-                chunk.resize(chunk.size() * 2);
-                continue;
-            }
-        }
-        index_.scan(text_, start, stop);
-        start = stop;
-    }
-    text_.setWindow(file_.view(), 0);
-    return std::nullopt;
-}
-
 KeyInfo RegText::resolve(int root, std::u16string_view folded) const
 {
     for (const Resolved& r : resolved_)
@@ -137,21 +106,60 @@ Edit RegText::setValueEdit(int root, std::string_view path, const KeyInfo& key, 
     return writer().setValue(root, path, !key.sections.empty(), old, tail, name, type, ansiData);
 }
 
-void RegText::applyEdit(const Edit& edit, FileBytes written, const std::filesystem::path& path)
+std::vector<Edit> RegText::setValueEdits(std::span<const ValueChange> changes) const
+{
+    struct Folded {
+        int root;
+        std::u16string path, name;
+        bool operator==(const Folded&) const = default;
+    };
+    std::vector<Folded> folded;
+    for (const ValueChange& c : changes)
+        folded.push_back({c.root, foldAnsi(c.path), foldAnsi(c.name)});
+    std::vector<Edit> edits;
+    std::optional<Edit> added; // sections added at the end, for keys that have none
+    const Folded* lastAdded = nullptr;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const Folded& f = folded[i];
+        if (std::find(folded.begin() + static_cast<std::ptrdiff_t>(i) + 1, folded.end(), f) != folded.end())
+            continue;
+        const ValueChange& c = changes[i];
+        const KeyInfo key = resolve(c.root, f.path);
+        if (!key.sections.empty()) {
+            edits.push_back(setValueEdit(c.root, c.path, key, c.name, c.type, c.data));
+            continue;
+        }
+        if (!added) {
+            added = setValueEdit(c.root, c.path, key, c.name, c.type, c.data);
+        } else {
+            const bool sameKey = lastAdded->root == f.root && lastAdded->path == f.path;
+            writer().addToNewSections(*added, c.root, c.path, !sameKey, c.name, c.type, c.data);
+        }
+        lastAdded = &f;
+    }
+    if (added)
+        edits.push_back(std::move(*added)); // at the end of the file, after every other edit
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.from < b.from; });
+    return edits;
+}
+
+void RegText::applyEdits(std::span<const Edit> edits, FileBytes written, const std::filesystem::path& path)
 {
     if (!exists_) {
         adopt(std::move(written), path);
         return;
     }
     resolved_.clear();
+    const std::size_t oldSize = file_.view().size();
     file_ = std::move(written);
     const std::size_t size = file_.view().size();
     text_.reset(file_.view(), 0, size, text_.width());
-    index_.shift(edit.to,
-                 static_cast<std::int64_t>(edit.bytes.size()) - static_cast<std::int64_t>(edit.to - edit.from));
-    // Only a new section at the end brings new headers.
-    if (edit.from == edit.to && edit.from + edit.bytes.size() == size)
-        index_.scan(text_, edit.from, size);
+    // From the last edit back, so that each shift sees the offsets it was made for.
+    for (auto e = edits.rbegin(); e != edits.rend(); ++e)
+        index_.shift(e->to, static_cast<std::int64_t>(e->bytes.size()) - static_cast<std::int64_t>(e->to - e->from));
+    // Only new sections at the end bring new headers.
+    if (!edits.empty() && edits.back().from == oldSize && edits.back().to == oldSize)
+        index_.scan(text_, size - edits.back().bytes.size(), size);
 }
 
 } // namespace tavrel::regfile

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,15 @@
 #include "registry/regfile/ValueWriter.h"
 
 namespace tavrel::regfile {
+
+// A value to set, with its key's path as the caller spelled it (ANSI).
+struct ValueChange {
+    int root = 0;
+    std::string path;
+    std::string name;
+    std::uint32_t type = 0;
+    std::string data;
+};
 
 // Values are parsed only when their key is read, so that loading costs
 // little more than reading the file.
@@ -38,14 +48,18 @@ public:
 
     Edit setValueEdit(int root, std::string_view path, const KeyInfo& key, std::string_view name, std::uint32_t type,
                       std::string_view ansiData) const;
+    // The edits that set all these values in one rewrite of this version:
+    // in file order and apart (a value's lines are its own; values of keys
+    // without a section share one edit at the end). Of two changes to one
+    // value the later one counts.
+    std::vector<Edit> setValueEdits(std::span<const ValueChange> changes) const;
     Edit createKeyEdit(int root, std::string_view path) const { return writer().createKey(root, path); }
-    // After the edit was written: the new file's bytes, indexed.
-    void applyEdit(const Edit& edit, FileBytes written, const std::filesystem::path& path);
+    // After the edits were written: the new file's bytes, indexed.
+    void applyEdits(std::span<const Edit> edits, FileBytes written, const std::filesystem::path& path);
 
 private:
     ValueWriter writer() const { return ValueWriter(text_, version_, eol_, exists_); }
     int openContinuation() const;
-    std::optional<std::error_code> scanFile();
 
     FileBytes file_;
     TextView text_;

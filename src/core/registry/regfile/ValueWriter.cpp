@@ -90,9 +90,8 @@ std::u16string ValueWriter::sectionText(int root, std::string_view path) const
     return out + u"]";
 }
 
-Edit ValueWriter::setValue(int root, std::string_view path, bool hasSections, const std::optional<Entry>& old,
-                           std::size_t tail, std::string_view name, std::uint32_t type,
-                           std::string_view ansiData) const
+std::u16string ValueWriter::valueLine(const std::optional<Entry>& old, std::string_view name, std::uint32_t type,
+                                     std::string_view ansiData) const
 {
     std::u16string token;
     if (old && !old->deletion) {
@@ -109,8 +108,20 @@ Edit ValueWriter::setValue(int root, std::string_view path, bool hasSections, co
         }
         token += u"\"";
     }
-    const std::u16string line = token + u"=" + formatData(type, storageOf(type, ansiData), token.size() + 1);
+    return token + u"=" + formatData(type, storageOf(type, ansiData), token.size() + 1);
+}
 
+void ValueWriter::addToLastSection(Edit& edit, const std::u16string& line) const
+{
+    const std::size_t end = edit.bytes.size() - 2 * eol_.size() * t_.width();
+    edit.bytes.insert(end, encode(std::u16string(eol_) + line));
+}
+
+Edit ValueWriter::setValue(int root, std::string_view path, bool hasSections, const std::optional<Entry>& old,
+                           std::size_t tail, std::string_view name, std::uint32_t type,
+                           std::string_view ansiData) const
+{
+    const std::u16string line = valueLine(old, name, type, ansiData);
     Edit edit;
     if (old && !old->deletion && old->rewritable) {
         edit.from = old->start;
@@ -123,10 +134,17 @@ Edit ValueWriter::setValue(int root, std::string_view path, bool hasSections, co
         edit.bytes = encode(std::u16string(eol_) + line);
     } else {
         edit = createKey(root, path);
-        const std::size_t header = edit.bytes.size() - 2 * eol_.size() * t_.width();
-        edit.bytes.insert(header, encode(std::u16string(eol_) + line));
+        addToLastSection(edit, line);
     }
     return edit;
+}
+
+void ValueWriter::addToNewSections(Edit& edit, int root, std::string_view path, bool newSection,
+                                   std::string_view name, std::uint32_t type, std::string_view ansiData) const
+{
+    if (newSection)
+        edit.bytes += encode(sectionText(root, path) + std::u16string(eol_) + std::u16string(eol_));
+    addToLastSection(edit, valueLine(std::nullopt, name, type, ansiData));
 }
 
 Edit ValueWriter::createKey(int root, std::string_view path) const

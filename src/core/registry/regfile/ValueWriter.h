@@ -36,11 +36,21 @@ public:
                   std::size_t tail, std::string_view name, std::uint32_t type, std::string_view ansiData) const;
     // A new section at the end, after a blank line, itself followed by one.
     Edit createKey(int root, std::string_view path) const;
+    // Adds a value to an edit that adds sections at the end of the file (as
+    // setValue makes for a key without sections): as a line of its last
+    // section, or of a new section for the key after it.
+    void addToNewSections(Edit& edit, int root, std::string_view path, bool newSection, std::string_view name,
+                          std::uint32_t type, std::string_view ansiData) const;
 
 private:
     std::string storageOf(std::uint32_t type, std::string_view ansi) const;
     std::u16string formatData(std::uint32_t type, const std::string& stored, std::size_t column) const;
     std::u16string sectionText(int root, std::string_view path) const;
+    std::u16string valueLine(const std::optional<Entry>& old, std::string_view name, std::uint32_t type,
+                             std::string_view ansiData) const;
+    // Puts a value's line at the end of the last section of an edit that
+    // ends in a section followed by a blank line.
+    void addToLastSection(Edit& edit, const std::u16string& line) const;
     std::string encode(std::u16string_view text) const { return encodeText(text, t_.width()); }
 
     const TextView& t_;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Why there is no adapter, when the registry file is the cause.
+namespace tavrel {
+
+class RegFileStore;
+
+// "the registry file "..." does not exist" (a dangling link included), "...
+// is empty" or "... holds no display keys"; the empty text when the file
+// holds a display key. For a loaded store.
+std::string registryFileShortfall(RegFileStore& store);
+
+// The message for a missing adapter, with the shortfall when there is one.
+std::string noAdapterMessage(std::string_view shortfall);
+
+} // namespace tavrel
