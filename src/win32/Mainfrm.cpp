@@ -112,17 +112,16 @@ bool Mainfrm::Form_Load()
 
 void Mainfrm::loadPresets()
 {
-    if (ProbePresetFile(state_.presetFile) == PresetFileState::Missing) {
-        const ClockPresetTable defaults = startDefaultPresets();
-        state_.PresetTable[0] = defaults[0];
-        setSliderValue(item(IDC_Slider1), defaults[0].MemoryClock.toInt32().value_or(0));
-        setSliderValue(item(IDC_Slider2), defaults[0].CoreClock.toInt32().value_or(0));
-        for (std::size_t i = 1; i < defaults.size(); ++i)
-            state_.PresetTable[i] = defaults[i];
-    } else if (const FileError error = ReadPresetFile(state_.presetFile, state_.PresetTable)) {
+    const PresetLoad load = LoadPresets(state_.presetFile, state_.PresetTable, PresetDefaults::Start);
+    if (load.source == PresetLoad::Source::Defaults) {
+        // The sliders start at preset 1's clocks until the adapter's are read.
+        setSliderValue(item(IDC_Slider1), state_.PresetTable[0].MemoryClock.toInt32().value_or(0));
+        setSliderValue(item(IDC_Slider2), state_.PresetTable[0].CoreClock.toInt32().value_or(0));
+    } else if (load.source == PresetLoad::Source::Unreadable) {
         // The program goes on without the presets, but says why they are missing.
         messages_.show(nullptr,
-            "The presets could not be read; the preset buttons stay empty.\r\n\r\n" + utf8ToAnsi(error.message()));
+            "The presets could not be read; the preset buttons stay empty.\r\n\r\n"
+                + utf8ToAnsi(load.error.message()));
     }
     showPresetNames();
 }

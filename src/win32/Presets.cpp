@@ -131,11 +131,10 @@ void Presets::Form_Load()
 {
     ClockPresetTable& table = state_.PresetTable;
     const auto at = [&](int i) -> const ClockPreset& { return table[static_cast<std::size_t>(i)]; };
-    if (ProbePresetFile(state_.presetFile) == PresetFileState::Missing) {
-        table = editorDefaultPresets();
-        // A file that cannot be created here is reported by "OK", which
-        // writes it again.
-        WritePresetFile(state_.presetFile, table);
+    // A file that cannot be created here is reported by "OK", which writes
+    // it again; an unreadable file leaves the table as it was, and that is
+    // shown.
+    if (LoadPresets(state_.presetFile, table, PresetDefaults::Editor).source == PresetLoad::Source::Defaults) {
         for (int i = 0; i < 4; ++i) {
             setSliderValue(item(entry(i).memorySlider), at(i).MemoryClock.toInt32().value_or(0));
             setSliderValue(item(entry(i).coreSlider), at(i).CoreClock.toInt32().value_or(0));
@@ -148,9 +147,6 @@ void Presets::Form_Load()
         }
         return;
     }
-
-    // An unreadable file leaves the table as it was, and that is shown.
-    ReadPresetFile(state_.presetFile, table);
     for (int i = 0; i < 4; ++i)
         setWindowText(item(entry(i).name), at(i).Name);
     for (int i = 0; i < 4; ++i) {

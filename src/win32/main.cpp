@@ -1,10 +1,14 @@
-// Starts Tavrel on Windows: the registry, the state and the main window.
+// Starts Tavrel on Windows: its command line when options ask for it,
+// otherwise the registry, the state and the main window.
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
+#include "CommandLine.h"
+#include "ConsoleOutput.h"
 #include "Mainfrm.h"
 #include "MessageBoxes.h"
 #include "ProgramState.h"
@@ -33,6 +37,16 @@ std::filesystem::path programFolder()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // The arguments as the C runtime split them, in the system's 8-bit code page.
+    const std::vector<std::string> args(__argv + (__argc > 0 ? 1 : 0), __argv + __argc);
+    if (tavrel::wantsCommandLine(args)) {
+        tavrel::ConsoleOutput output = tavrel::ConsoleOutput::forThisProgram();
+        const int status = tavrel::runCommandLine(args, programFolder(), output);
+        tavrel::Win32MessageBoxes boxes;
+        output.showKept(boxes);
+        return status;
+    }
+
     tavrel::WinRegistryApi registry;
     tavrel::Win32MessageBoxes messages;
     tavrel::ProgramState state(registry, tavrel::PresetFile(tavrel::PresetFilePath(programFolder())));

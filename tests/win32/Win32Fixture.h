@@ -10,8 +10,8 @@
 
 #include "Mainfrm.h"
 #include "MessageBoxes.h"
-#include "ProgramState.h"
 #include "Presets.h"
+#include "ProgramState.h"
 #include "Warning.h"
 #include "driver/DriverLayout.h"
 #include "support/FakeRegistry.h"
@@ -33,9 +33,18 @@ inline HWND control(HWND w, int id)
     HWND c = ::GetDlgItem(w, id);
     return c ? c : throw std::runtime_error("no control " + std::to_string(id));
 }
-inline std::string text(HWND w, int id) { return windowText(control(w, id)); }
-inline void click(HWND w, int id) { ::SendMessageA(control(w, id), BM_CLICK, 0, 0); } // the window it closes is gone after
-inline void type(HWND w, int id, const char* text) { ::SendMessageA(control(w, id), WM_SETTEXT, 0, LPARAM(text)); }
+inline std::string text(HWND w, int id)
+{
+    return windowText(control(w, id));
+}
+inline void click(HWND w, int id)
+{
+    ::SendMessageA(control(w, id), BM_CLICK, 0, 0);
+} // the window it closes is gone after
+inline void type(HWND w, int id, const char* text)
+{
+    ::SendMessageA(control(w, id), WM_SETTEXT, 0, LPARAM(text));
+}
 // The user moves a slider: the control's new place, then its notification to the window.
 inline void slide(HWND w, int id, int position, int code)
 {
@@ -55,7 +64,7 @@ struct Win32Fixture : MessageBoxes {
         for (HWND w : std::vector<HWND>(openWindows()))
             ::DestroyWindow(w);
     }
-    void show(HWND, const std::string& text, UINT) override { messages.push_back(text); }
+    void show(HWND, const std::string& text, UINT icon) override { messages.push_back(text), icons.push_back(icon); }
 
     void addAdapter(int index, const char* infSection, std::uint32_t mem, std::uint32_t core) // Creative, "000i"
     {
@@ -81,8 +90,9 @@ struct Win32Fixture : MessageBoxes {
     TempDir dir;
     std::filesystem::path presetPath = dir / "TAVRL.CFG";
     FakeRegistry reg;
-    ProgramState state{reg, PresetFile(presetPath)};
+    ProgramState state { reg, PresetFile(presetPath) };
     std::vector<std::string> messages;
+    std::vector<UINT> icons;
     HWND main = nullptr;
 };
 
