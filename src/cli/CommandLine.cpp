@@ -110,7 +110,12 @@ std::optional<int> load(Run& run, RegFileStore* file)
     ProgramState& state = run.state;
     run.presets = LoadPresets(state.presetFile, state.PresetTable, PresetDefaults::Start);
     if (ScanDisplayKeys(state) == ScanOutcome::NoAdapter) {
+#ifdef _WIN32
+        (void)file; // the system's registry: no file to blame
+        say(run.output, consoleFromUtf8(noAdapterMessage({})));
+#else
         say(run.output, consoleFromUtf8(noAdapterMessage(file ? registryFileShortfall(*file) : std::string())));
+#endif
         return kExitNotWritten;
     }
     const Options& o = run.request.options;

@@ -3,10 +3,13 @@
 #include "driver/Detection.h"
 #include "driver/DriverLayout.h"
 #include "io/FileIo.h"
+#ifndef _WIN32
 #include "registry/RegFileStore.h"
+#endif
 
 namespace tavrel {
 
+#ifndef _WIN32
 std::string registryFileShortfall(RegFileStore& store)
 {
     const std::string file = "the registry file \"" + store.path().string() + "\"";
@@ -25,6 +28,7 @@ std::string registryFileShortfall(RegFileStore& store)
     }
     return file + " holds no display keys";
 }
+#endif
 
 std::string noAdapterMessage(std::string_view shortfall)
 {
