@@ -6,7 +6,7 @@ namespace tavrel {
 
 namespace {
 
-struct OptionSpec {
+struct OptionRow {
     std::string_view name; // after "--"
     char shortName; // after "-"; 0 for none
     std::string_view value; // the value's name in the help; empty for a switch
@@ -15,7 +15,7 @@ struct OptionSpec {
     std::optional<std::string> Options::*text; // an option with a value sets this
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRow kOptions[] = {
     { "help", 'h', "", "Shows this help.", &Options::help, nullptr },
     { "version", 'v', "", "Shows the version.", &Options::version, nullptr },
     { "info", 0, "", "Prints each adapter's Info and clocks, and the presets; writes nothing.", &Options::info,
@@ -33,21 +33,21 @@ constexpr OptionSpec kOptions[] = {
 #endif
 };
 
-const OptionSpec* findLong(std::string_view name)
+const OptionRow* findLong(std::string_view name)
 {
     const auto it
         = std::find_if(std::begin(kOptions), std::end(kOptions), [&](const auto& o) { return o.name == name; });
     return it == std::end(kOptions) ? nullptr : &*it;
 }
 
-const OptionSpec* findShort(char c)
+const OptionRow* findShort(char c)
 {
     const auto it = std::find_if(std::begin(kOptions), std::end(kOptions),
         [&](const auto& o) { return o.shortName != 0 && o.shortName == c; });
     return it == std::end(kOptions) ? nullptr : &*it;
 }
 
-std::string spelling(const OptionSpec& o)
+std::string spelling(const OptionRow& o)
 {
     std::string s = o.shortName ? std::string("-") + o.shortName + ", " : std::string();
     s += "--" + std::string(o.name);
@@ -76,19 +76,19 @@ std::string parseOptions(std::span<const std::string> args, Options& options)
         const std::size_t equals = isLong ? arg.find('=') : std::string::npos;
         const std::string word = arg.substr(0, equals);
         // A single-dash word is an option only as "-h" or "-v"; any other is unknown whole.
-        const OptionSpec* spec = isLong ? findLong(std::string_view(word).substr(2))
+        const OptionRow* row = isLong ? findLong(std::string_view(word).substr(2))
             : arg.size() == 2           ? findShort(arg[1])
                                         : nullptr;
-        if (!spec)
+        if (!row)
             return "unknown option " + word;
-        if (spec->flag) {
+        if (row->flag) {
             if (equals != std::string::npos)
                 return word + " takes no value";
-            options.*(spec->flag) = true;
+            options.*(row->flag) = true;
         } else if (equals != std::string::npos) {
-            options.*(spec->text) = arg.substr(equals + 1);
+            options.*(row->text) = arg.substr(equals + 1);
         } else if (i + 1 < args.size()) {
-            options.*(spec->text) = args[++i];
+            options.*(row->text) = args[++i];
         } else {
             return "missing value after " + word;
         }
@@ -99,12 +99,12 @@ std::string parseOptions(std::span<const std::string> args, Options& options)
 std::string helpText()
 {
     std::size_t width = 0;
-    for (const OptionSpec& o : kOptions)
+    for (const OptionRow& o : kOptions)
         width = std::max(width, spelling(o).size());
     std::string text = "Usage: tavrel [options]\n"
                        "Shows and changes the memory and core clocks of a Creative Labs graphics card.\n"
                        "Without an option it opens its window.\n\nOptions:\n";
-    for (const OptionSpec& o : kOptions) {
+    for (const OptionRow& o : kOptions) {
         const std::string s = spelling(o);
         text += "  " + s + std::string(width - s.size() + 2, ' ') + std::string(o.help) + "\n";
     }
