@@ -60,7 +60,7 @@ FilePath FilePath::parent() const
 
 FilePath FilePath::operator/(const FilePath& name) const
 {
-    if (name.isAbsolute() || name_.empty())
+    if (rootLength(name.name_) > 0 || name_.empty())
         return name;
     if (isSeparator(name_.back()) || name_.back() == ':') // "C:" + "a" is "C:a", as the system reads it
         return FilePath(name_ + name.name_);

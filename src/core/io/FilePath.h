@@ -46,8 +46,8 @@ public:
     // The folder the name lies in, as written: "a/b" of "a/b/c", "/" of "/c",
     // "" of "c"; the root of a root. Separators before the last part go.
     FilePath parent() const;
-    // The name in this folder ("a/b" / "c" is "a/b/c"); an absolute name
-    // stands alone.
+    // The name in this folder ("a/b" / "c" is "a/b/c"); a name with a root
+    // (absolute, or on Windows "\b" or "C:b") stands alone.
     FilePath operator/(const FilePath& name) const;
     // The same name with text after it: "TAVRL.CFG" + ".lock".
     FilePath operator+(std::string_view suffix) const { return FilePath(name_ + std::string(suffix)); }
