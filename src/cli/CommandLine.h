@@ -46,7 +46,6 @@ std::optional<std::string> registryOption(std::span<const std::string> args);
 
 // Runs to the end; returns the exit status. programFolder: where the program
 // file lies (the preset file may lie beside it).
-int runCommandLine(
-    std::span<const std::string> args, const FilePath& programFolder, CommandLineOutput& output);
+int runCommandLine(std::span<const std::string> args, const FilePath& programFolder, CommandLineOutput& output);
 
 } // namespace tavrel

@@ -141,8 +141,8 @@ FilePath backupPath(const FilePath& file);
 // mode. Any replace by rename splits a hard link: the other names keep the
 // old file.
 FileError writeFileAtomically(const FilePath& path, std::string_view bytes, const FaultHook& hook = {});
-FileError writeFileAtomically(const FilePath& path, std::span<const FilePiece> pieces,
-    const FaultHook& hook = {}, SaveRoad road = SaveRoad::Native);
+FileError writeFileAtomically(const FilePath& path, std::span<const FilePiece> pieces, const FaultHook& hook = {},
+    SaveRoad road = SaveRoad::Native);
 
 // An exclusive lock between processes, held on "<file>.lock" beside the file
 // (beside the file a symbolic link leads to) for as long as the object lives.
@@ -160,8 +160,8 @@ public:
 
     // Fails with FileErrc::LockedByAnother when the lock is still held by
     // another after `wait`.
-    static FileLock acquire(const FilePath& path, FileError& error, const FaultHook& hook = {},
-        std::chrono::milliseconds wait = kWait);
+    static FileLock acquire(
+        const FilePath& path, FileError& error, const FaultHook& hook = {}, std::chrono::milliseconds wait = kWait);
     bool locked() const { return handle_ != invalid; }
 
 private:

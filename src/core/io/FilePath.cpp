@@ -40,7 +40,8 @@ bool FilePath::isAbsolute() const
 {
 #ifdef _WIN32
     const std::string_view n = name_;
-    return (n.size() >= 3 && n[1] == ':' && isSeparator(n[2])) || (n.size() >= 2 && isSeparator(n[0]) && isSeparator(n[1]));
+    return (n.size() >= 3 && n[1] == ':' && isSeparator(n[2]))
+        || (n.size() >= 2 && isSeparator(n[0]) && isSeparator(n[1]));
 #else
     return !name_.empty() && isSeparator(name_[0]);
 #endif

@@ -7,6 +7,10 @@
 
 namespace tavrel {
 
+// A std::filesystem::path, or anything else that gives its name by string().
+template <class T>
+concept NamedByString = std::is_same_v<decltype(std::declval<const T&>().string()), std::string>;
+
 // A file name as the bytes the system takes: on POSIX the bytes given, on
 // Windows the ANSI code page bytes that the A calls take. Only the few
 // operations the program needs; std::filesystem::path would do them too, but
@@ -29,8 +33,7 @@ public:
     }
     // A std::filesystem::path (of the Qt program and the tests) passes as its
     // string(), without this header having to include <filesystem>.
-    template <class Path>
-        requires std::is_same_v<decltype(std::declval<const Path&>().string()), std::string>
+    template <NamedByString Path>
     FilePath(const Path& path)
         : name_(path.string())
     {

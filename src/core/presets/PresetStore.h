@@ -17,7 +17,8 @@ enum class PresetFileState { Missing, Present };
 // The preset file and what may make its steps fail (tests only).
 struct PresetFile {
     explicit PresetFile(FilePath file, FaultHook faultHook = {})
-        : path(std::move(file)), faults(std::move(faultHook))
+        : path(std::move(file))
+        , faults(std::move(faultHook))
     {
     }
 

@@ -228,7 +228,8 @@ template <class MakeEdits> std::int32_t RegFileStore::Impl::persist(MakeEdits ma
     return kStatusSuccess;
 }
 
-RegFileStore::RegFileStore(FilePath file, FaultHook faults) : d(std::make_unique<Impl>())
+RegFileStore::RegFileStore(FilePath file, FaultHook faults)
+    : d(std::make_unique<Impl>())
 {
     d->file = std::move(file);
     d->faults = std::move(faults);
