@@ -170,8 +170,7 @@ std::optional<std::string> registryOption([[maybe_unused]] std::span<const std::
     return file;
 }
 
-int runCommandLine(
-    std::span<const std::string> args, const std::filesystem::path& programFolder, CommandLineOutput& output)
+int runCommandLine(std::span<const std::string> args, const FilePath& programFolder, CommandLineOutput& output)
 {
     Request request;
     if (const auto status = parse(args, request, output))
@@ -180,8 +179,7 @@ int runCommandLine(
     WinRegistryApi registry;
     RegFileStore* file = nullptr;
 #else
-    RegFileStore registry(
-        request.options.registry ? std::filesystem::path(*request.options.registry) : defaultRegistryPath());
+    RegFileStore registry(request.options.registry ? FilePath(*request.options.registry) : defaultRegistryPath());
     if (!registry.load()) {
         say(output, registry.loadError().message() + "; nothing was written");
         return kExitNotWritten;

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "io/FilePath.h"
 
 // Tavrel without its window: --info, --preset, --memory-clock, --core-clock,
 // for scripts and desktop shortcuts. Needs no display and no Qt, so that the
@@ -45,7 +46,6 @@ std::optional<std::string> registryOption(std::span<const std::string> args);
 
 // Runs to the end; returns the exit status. programFolder: where the program
 // file lies (the preset file may lie beside it).
-int runCommandLine(
-    std::span<const std::string> args, const std::filesystem::path& programFolder, CommandLineOutput& output);
+int runCommandLine(std::span<const std::string> args, const FilePath& programFolder, CommandLineOutput& output);
 
 } // namespace tavrel

@@ -44,7 +44,7 @@ struct Faults {
     std::vector<FileStep> steps;
     FaultHook hook()
     {
-        return [this](FileStep step, const fs::path&) {
+        return [this](FileStep step, const FilePath&) {
             steps.insert(steps.end(), armed, step);
             return armed && steps.size() == failAt + 1u ? std::make_error_code(kFaults.at(step).first) : std::error_code{};
         };
@@ -178,7 +178,7 @@ TEST(FaultInjection, EverySaveStepFailingOrCutShortLeavesAWholeFile)
                 SCOPED_TRACE(std::string(fileStepName(step)) + (crash ? ", cut short" : ", failing") + " on road "
                              + std::to_string(static_cast<int>(road)));
                 writeBytes(file, "old");
-                const FaultHook hook = [&](FileStep s, const fs::path&) {
+                const FaultHook hook = [&](FileStep s, const FilePath&) {
                     const auto failed = make_error_code(std::errc::io_error);
                     return s != step ? std::error_code{} : crash ? throw Stop{} : failed;
                 };
@@ -194,7 +194,7 @@ TEST(FaultInjection, EverySaveStepFailingOrCutShortLeavesAWholeFile)
                 EXPECT_EQ(std::tuple(seen, static_cast<bool>(err), named),
                           std::tuple(std::string(saved ? "new" : "old"), !saved && !crash, true));
                 EXPECT_FALSE(writeFileAtomically(file, std::span(&piece, 1), {}, road) || readWholeFile(file, seen));
-                EXPECT_EQ(std::pair(seen, fs::exists(backupPath(file))), std::pair(std::string("new"), false));
+                EXPECT_EQ(std::pair(seen, fs::exists(backupPath(file).string())), std::pair(std::string("new"), false));
             }
 }
 

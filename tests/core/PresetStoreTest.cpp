@@ -54,7 +54,7 @@ TEST(PresetStore, FileIsTwelveCrLfLinesWithQuotedTextsAndBareNumbers)
         TempDir dir; // the first save makes the folder
         const PresetFile file(dir / "tavrel" / "TAVRL.CFG");
         ASSERT_FALSE(WritePresetFile(file, table));
-        EXPECT_EQ(test::readBytes(file.path), bytes);
+        EXPECT_EQ(test::readBytes(file.path.string()), bytes);
         ClockPresetTable back = oldTable();
         ASSERT_FALSE(ReadPresetFile(file, back));
         EXPECT_EQ(back, table);
@@ -71,7 +71,7 @@ TEST(PresetStore, LoadTakesTheDefaultsOnlyWhenThereIsNoFileAndTellsWhichFieldsTh
 {
     using enum PresetLoad::Source;
     const TempDir dir;
-    const FaultHook failRead = [](FileStep step, const fs::path&) {
+    const FaultHook failRead = [](FileStep step, const FilePath&) {
         return step == FileStep::Read ? std::make_error_code(std::errc::io_error) : std::error_code();
     };
     // The file's bytes (null: none), which defaults, whether reading fails; then what the load gives.
@@ -85,13 +85,13 @@ TEST(PresetStore, LoadTakesTheDefaultsOnlyWhenThereIsNoFileAndTellsWhichFieldsTh
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         const PresetFile file(dir / "TAVRL.CFG", c.fails ? failRead : FaultHook());
-        fs::remove(file.path);
+        fs::remove(file.path.string());
         if (c.bytes)
-            test::writeBytes(file.path, c.bytes);
+            test::writeBytes(file.path.string(), c.bytes);
         ClockPresetTable table = oldTable();
         const PresetLoad load = LoadPresets(file, table, c.defaults);
         EXPECT_EQ(std::tie(load.source, load.fields, table), std::tie(c.source, c.fields, c.table));
-        EXPECT_EQ(fs::exists(file.path), c.bytes || c.defaults == PresetDefaults::Editor); // start writes none
+        EXPECT_EQ(fs::exists(file.path.string()), c.bytes || c.defaults == PresetDefaults::Editor); // start writes none
         EXPECT_EQ(load.has(2, 0), c.source == Defaults || c.fields >= 7);
         EXPECT_EQ(load.has(2, 1), c.source == Defaults);
     }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 #include "core/RegistryContract.h"

@@ -11,8 +11,6 @@
 
 namespace tavrel {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 using platform::Handle;
@@ -53,7 +51,7 @@ struct OpenFile {
 
 // Opens the file to read, or its backup when a save cut short left the
 // name empty.
-std::error_code openExisting(const fs::path& path, OpenFile& file)
+std::error_code openExisting(const FilePath& path, OpenFile& file)
 {
     std::error_code ec = platform::openForReading(path, file.h);
     if (ec == std::errc::no_such_file_or_directory && !path.empty() && platform::fileExists(backupPath(path)))
@@ -64,7 +62,7 @@ std::error_code openExisting(const fs::path& path, OpenFile& file)
 // Reads a regular file in one pass into memory sized by its length (grown
 // should it grow meanwhile).
 FileError readFile(
-    const fs::path& path, const FaultHook& hook, FileBytes::Memory& data, std::size_t& size, FileStamp& stamp)
+    const FilePath& path, const FaultHook& hook, FileBytes::Memory& data, std::size_t& size, FileStamp& stamp)
 {
     FileError err { path, FileStep::Open, injected(hook, FileStep::Open, path) };
     OpenFile file;
@@ -108,8 +106,8 @@ FileError readFile(
 }
 
 // The new bytes in a temporary file beside the target, flushed to disk.
-FileError writeTemp(const fs::path& path, const fs::path& target, std::span<const FilePiece> pieces,
-    const FaultHook& hook, fs::path& tmp)
+FileError writeTemp(const FilePath& path, const FilePath& target, std::span<const FilePiece> pieces,
+    const FaultHook& hook, FilePath& tmp)
 {
     FileError err { path, FileStep::CreateTemp, injected(hook, FileStep::CreateTemp, path) };
     OpenFile file;
@@ -135,7 +133,7 @@ FileError writeTemp(const fs::path& path, const fs::path& target, std::span<cons
 }
 
 // One rename over the old file.
-FileError replaceByRename(const fs::path& path, const fs::path& target, const fs::path& tmp, const FaultHook& hook)
+FileError replaceByRename(const FilePath& path, const FilePath& target, const FilePath& tmp, const FaultHook& hook)
 {
     const bool hadOld = platform::fileExists(target);
     std::error_code ec = injected(hook, FileStep::Rename, path);
@@ -155,9 +153,9 @@ FileError replaceByRename(const fs::path& path, const fs::path& target, const fs
 // and only then does the old one go. At every moment the name, or when it
 // is missing the backup, holds a whole file.
 FileError replaceKeepingBackup(
-    const fs::path& path, const fs::path& target, const fs::path& tmp, const FaultHook& hook)
+    const FilePath& path, const FilePath& target, const FilePath& tmp, const FaultHook& hook)
 {
-    const fs::path backup = backupPath(target);
+    const FilePath backup = backupPath(target);
     auto fail = [&](FileStep step, std::error_code code) {
         platform::removeFile(tmp);
         return FileError { path, step, code };
@@ -203,7 +201,7 @@ std::error_code make_error_code(FileErrc e)
     return { static_cast<int>(e), fileCategory() };
 }
 
-FileError readWholeFile(const fs::path& path, FileBytes& out, const FaultHook& hook)
+FileError readWholeFile(const FilePath& path, FileBytes& out, const FaultHook& hook)
 {
     FileBytes bytes;
     FileError err = readFile(path, hook, bytes.data_, bytes.size_, bytes.stamp_);
@@ -212,7 +210,7 @@ FileError readWholeFile(const fs::path& path, FileBytes& out, const FaultHook& h
     return err;
 }
 
-FileError readWholeFile(const fs::path& path, std::string& out, const FaultHook& hook)
+FileError readWholeFile(const FilePath& path, std::string& out, const FaultHook& hook)
 {
     FileBytes::Memory data;
     std::size_t size = 0;
@@ -223,17 +221,17 @@ FileError readWholeFile(const fs::path& path, std::string& out, const FaultHook&
     return err;
 }
 
-FileError writeFileAtomically(const fs::path& path, std::string_view bytes, const FaultHook& hook)
+FileError writeFileAtomically(const FilePath& path, std::string_view bytes, const FaultHook& hook)
 {
     const FilePiece piece(bytes);
     return writeFileAtomically(path, std::span<const FilePiece>(&piece, 1), hook);
 }
 
 FileError writeFileAtomically(
-    const fs::path& path, std::span<const FilePiece> pieces, const FaultHook& hook, SaveRoad road)
+    const FilePath& path, std::span<const FilePiece> pieces, const FaultHook& hook, SaveRoad road)
 {
-    const fs::path target = platform::finalTarget(path);
-    fs::path tmp;
+    const FilePath target = platform::finalTarget(path);
+    FilePath tmp;
     if (FileError err = writeTemp(path, target, pieces, hook, tmp))
         return err;
     if (road == SaveRoad::Native)
@@ -242,20 +240,20 @@ FileError writeFileAtomically(
                                        : replaceKeepingBackup(path, target, tmp, hook);
 }
 
-std::error_code probeFile(const fs::path& path)
+std::error_code probeFile(const FilePath& path)
 {
     OpenFile file;
     return openExisting(path, file);
 }
 
-std::error_code createFolders(const fs::path& folder)
+std::error_code createFolders(const FilePath& folder)
 {
     if (folder.empty())
         return {};
     std::error_code ec = platform::makeFolder(folder);
     if (ec != std::errc::no_such_file_or_directory)
         return ec;
-    const fs::path parent = folder.parent_path();
+    const FilePath parent = folder.parent();
     if (parent.empty() || parent == folder)
         return ec;
     if (const std::error_code up = createFolders(parent))
@@ -263,11 +261,9 @@ std::error_code createFolders(const fs::path& folder)
     return platform::makeFolder(folder);
 }
 
-fs::path backupPath(const fs::path& file)
+FilePath backupPath(const FilePath& file)
 {
-    fs::path backup = file;
-    backup += ".tavrel-old";
-    return backup;
+    return file + ".tavrel-old";
 }
 
 const char* fileStepName(FileStep step)

@@ -3,13 +3,14 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
+
+#include "io/FilePath.h"
 
 namespace tavrel {
 
@@ -23,7 +24,7 @@ const char* fileStepName(FileStep step);
 // Lets tests make one step fail: return a non-zero error to fail that step
 // with it, or an empty error_code to let it run. Root ignores permissions,
 // so this is how every failure path gets exercised.
-using FaultHook = std::function<std::error_code(FileStep, const std::filesystem::path&)>;
+using FaultHook = std::function<std::error_code(FileStep, const FilePath&)>;
 
 // Reasons of the file layer's own, beside the system's.
 enum class FileErrc {
@@ -40,7 +41,7 @@ inline constexpr std::uint64_t kMaxFileSize = std::uint64_t { 1 } << 30;
 
 // A failed file operation: which file, which step, and the system's reason.
 struct FileError {
-    std::filesystem::path path;
+    FilePath path;
     FileStep step = FileStep::Open;
     std::error_code code;
 
@@ -65,7 +66,7 @@ struct FileStamp {
 };
 
 // The stamp of the file as it is now; exists is false when it cannot be seen.
-FileStamp fileStamp(const std::filesystem::path& path);
+FileStamp fileStamp(const FilePath& path);
 
 // A whole file's bytes, read into memory, with the stamp of the version they
 // came from. Nothing is mapped: another program shortening the file cannot
@@ -81,7 +82,7 @@ public:
     using Memory = std::unique_ptr<char, Free>;
 
 private:
-    friend FileError readWholeFile(const std::filesystem::path&, FileBytes&, const FaultHook&);
+    friend FileError readWholeFile(const FilePath&, FileBytes&, const FaultHook&);
     Memory data_;
     std::size_t size_ = 0;
     FileStamp stamp_;
@@ -92,16 +93,16 @@ private:
 // SaveRoad), which is then read. Anything but a regular file is refused at
 // once (FileErrc::NotRegularFile), without waiting for a writer; so is a
 // file over kMaxFileSize. out is left untouched on any failure.
-FileError readWholeFile(const std::filesystem::path& path, std::string& out, const FaultHook& hook = {});
-FileError readWholeFile(const std::filesystem::path& path, FileBytes& out, const FaultHook& hook = {});
+FileError readWholeFile(const FilePath& path, std::string& out, const FaultHook& hook = {});
+FileError readWholeFile(const FilePath& path, FileBytes& out, const FaultHook& hook = {});
 
 // Whether the file is there to read: no error, or the reason it is not
 // (missing: no_such_file_or_directory). Opens it as a read would, without
 // waiting on a FIFO.
-std::error_code probeFile(const std::filesystem::path& path);
+std::error_code probeFile(const FilePath& path);
 
 // Makes the folder and the missing folders above it.
-std::error_code createFolders(const std::filesystem::path& folder);
+std::error_code createFolders(const FilePath& folder);
 
 // A piece of a file to write.
 struct FilePiece {
@@ -128,7 +129,7 @@ struct FilePiece {
 enum class SaveRoad { Native, Replacing, KeepingBackup };
 
 // Where KeepingBackup keeps the old file while the new one moves in.
-std::filesystem::path backupPath(const std::filesystem::path& file);
+FilePath backupPath(const FilePath& file);
 
 // Replaces the file with exactly these bytes, or leaves it as it was: the
 // bytes go to a temporary file beside it, which is flushed to disk and then
@@ -139,9 +140,9 @@ std::filesystem::path backupPath(const std::filesystem::path& file);
 // or its attributes and security (Windows NT); otherwise it gets the usual
 // mode. Any replace by rename splits a hard link: the other names keep the
 // old file.
-FileError writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, const FaultHook& hook = {});
-FileError writeFileAtomically(const std::filesystem::path& path, std::span<const FilePiece> pieces,
-    const FaultHook& hook = {}, SaveRoad road = SaveRoad::Native);
+FileError writeFileAtomically(const FilePath& path, std::string_view bytes, const FaultHook& hook = {});
+FileError writeFileAtomically(const FilePath& path, std::span<const FilePiece> pieces, const FaultHook& hook = {},
+    SaveRoad road = SaveRoad::Native);
 
 // An exclusive lock between processes, held on "<file>.lock" beside the file
 // (beside the file a symbolic link leads to) for as long as the object lives.
@@ -159,8 +160,8 @@ public:
 
     // Fails with FileErrc::LockedByAnother when the lock is still held by
     // another after `wait`.
-    static FileLock acquire(const std::filesystem::path& path, FileError& error, const FaultHook& hook = {},
-        std::chrono::milliseconds wait = kWait);
+    static FileLock acquire(
+        const FilePath& path, FileError& error, const FaultHook& hook = {}, std::chrono::milliseconds wait = kWait);
     bool locked() const { return handle_ != invalid; }
 
 private:

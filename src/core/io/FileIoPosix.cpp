@@ -22,8 +22,6 @@
 
 namespace tavrel {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 std::error_code lastError()
@@ -74,7 +72,7 @@ FileStamp stampOf(const struct stat& st)
 
 namespace platform {
 
-std::error_code openForReading(const fs::path& path, Handle& out)
+std::error_code openForReading(const FilePath& path, Handle& out)
 {
     // O_NONBLOCK: opening a FIFO would otherwise wait for a writer. It is
     // refused as soon as fstat shows what it is; a regular file ignores the flag.
@@ -133,9 +131,9 @@ char* allocateBytes(std::size_t size)
 
 // Follows the links one by one, each relative one from its own folder, as
 // the kernel would; past 40 (a loop) the path is left for the system to refuse.
-fs::path finalTarget(const fs::path& path)
+FilePath finalTarget(const FilePath& path)
 {
-    fs::path p = path;
+    FilePath p = path;
     for (int hop = 0; hop < 40; ++hop) {
         struct stat st { };
         if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
@@ -145,8 +143,8 @@ fs::path finalTarget(const fs::path& path)
         if (n <= 0 || static_cast<std::size_t>(n) >= to.size())
             return p;
         to.resize(static_cast<std::size_t>(n));
-        const fs::path next(to);
-        p = next.is_absolute() ? next : p.parent_path() / next;
+        const FilePath next(to);
+        p = next.isAbsolute() ? next : p.parent() / next;
     }
     return p;
 }
@@ -159,14 +157,13 @@ fs::path finalTarget(const fs::path& path)
 // file the new one is made with no more than the old one's mode, so that no
 // one can open it with rights the old file did not give, then given its
 // owner, group and exactly its mode.
-std::error_code createTemp(const fs::path& target, Handle& out, fs::path& tmp)
+std::error_code createTemp(const FilePath& target, Handle& out, FilePath& tmp)
 {
     struct stat st { };
     const bool replacing = ::stat(target.c_str(), &st) == 0;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tmp = target;
-        tmp += "." + tempSuffix();
+        tmp = target + ("." + tempSuffix());
         fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? (st.st_mode & 0777) : 0666);
         if (fd < 0 && errno != EEXIST && errno != EINTR)
             break;
@@ -215,12 +212,12 @@ bool replacesAtomically()
     return true;
 }
 
-std::error_code replaceFile(const fs::path& from, const fs::path& to)
+std::error_code replaceFile(const FilePath& from, const FilePath& to)
 {
     return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code {} : lastError();
 }
 
-std::error_code moveFile(const fs::path& from, const fs::path& to)
+std::error_code moveFile(const FilePath& from, const FilePath& to)
 {
     // As MoveFileA: never over an existing file.
     if (::link(from.c_str(), to.c_str()) != 0)
@@ -228,20 +225,20 @@ std::error_code moveFile(const fs::path& from, const fs::path& to)
     return ::unlink(from.c_str()) == 0 ? std::error_code {} : lastError();
 }
 
-std::error_code removeFile(const fs::path& path)
+std::error_code removeFile(const FilePath& path)
 {
     return ::unlink(path.c_str()) == 0 ? std::error_code {} : lastError();
 }
 
-bool fileExists(const fs::path& path)
+bool fileExists(const FilePath& path)
 {
     struct stat st { };
     return ::stat(path.c_str(), &st) == 0;
 }
 
-void syncFolder(const fs::path& file)
+void syncFolder(const FilePath& file)
 {
-    fs::path dir = file.parent_path();
+    FilePath dir = file.parent();
     if (dir.empty())
         dir = ".";
     const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -251,7 +248,7 @@ void syncFolder(const fs::path& file)
     }
 }
 
-std::error_code makeFolder(const fs::path& folder)
+std::error_code makeFolder(const FilePath& folder)
 {
     if (::mkdir(folder.c_str(), 0777) == 0)
         return {};
@@ -266,20 +263,20 @@ std::error_code makeFolder(const fs::path& folder)
 
 } // namespace platform
 
-FileStamp fileStamp(const fs::path& path)
+FileStamp fileStamp(const FilePath& path)
 {
     struct stat st { };
     return ::stat(path.c_str(), &st) == 0 ? stampOf(st) : FileStamp {};
 }
 
 FileLock FileLock::acquire(
-    const fs::path& path, FileError& error, const FaultHook& hook, std::chrono::milliseconds wait)
+    const FilePath& path, FileError& error, const FaultHook& hook, std::chrono::milliseconds wait)
 {
     FileLock lock;
     error = FileError { path, FileStep::Lock, platform::injected(hook, FileStep::Lock, path) };
     if (error)
         return lock;
-    const std::string lockPath = platform::finalTarget(path).string() + ".lock";
+    const FilePath lockPath = platform::finalTarget(path) + ".lock";
     const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         error.code = lastError();

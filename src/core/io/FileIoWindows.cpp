@@ -14,8 +14,6 @@
 
 namespace tavrel {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 std::error_code winError(DWORD code)
@@ -29,23 +27,6 @@ std::error_code winError(DWORD code)
 std::error_code lastError()
 {
     return winError(::GetLastError());
-}
-
-// The name as the A calls take it: the program gets its names from A calls
-// as ANSI bytes. A name the ANSI code page cannot hold was made from such
-// bytes by the C runtime's own conversion, which string() then undoes.
-std::string ansi(const fs::path& path)
-{
-    const std::wstring& wide = path.native();
-    if (wide.empty())
-        return {};
-    BOOL lossy = FALSE;
-    const int size = static_cast<int>(wide.size());
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, &lossy);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, out.data(), n, nullptr, &lossy);
-    return n > 0 && !lossy ? out : path.string();
 }
 
 HANDLE handleOf(platform::Handle h)
@@ -79,11 +60,11 @@ FileStamp stampOf(DWORD sizeHigh, DWORD sizeLow, const FILETIME& written)
 
 namespace platform {
 
-std::error_code openForReading(const fs::path& path, Handle& out)
+std::error_code openForReading(const FilePath& path, Handle& out)
 {
     // Open only while it is read: a file held open cannot be replaced by the
     // next save (FILE_SHARE_DELETE, which would allow it, Windows 95 refuses).
-    const HANDLE h = ::CreateFileA(ansi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return lastError();
@@ -125,21 +106,20 @@ char* allocateBytes(std::size_t size)
     throw std::bad_alloc();
 }
 
-fs::path finalTarget(const fs::path& path)
+FilePath finalTarget(const FilePath& path)
 {
     return path;
 }
 
-std::error_code createTemp(const fs::path& target, Handle& out, fs::path& tmp)
+std::error_code createTemp(const FilePath& target, Handle& out, FilePath& tmp)
 {
-    const std::string name = ansi(target) + ".tmp" + std::to_string(::GetCurrentProcessId()) + "_";
+    const std::string name = target.string() + ".tmp" + std::to_string(::GetCurrentProcessId()) + "_";
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate = name + std::to_string(attempt);
         const HANDLE h
             = ::CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
-            tmp = target;
-            tmp += ".tmp" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(attempt);
+            tmp = FilePath(candidate);
             out = reinterpret_cast<Handle>(h);
             return {};
         }
@@ -182,13 +162,14 @@ bool replacesAtomically()
 // attributes, security and creation time, where a rename would leave it the
 // temporary file's; a failure to carry them over does not stop the save.
 // Without an old file, or on Windows NT 4, MoveFileExA renames over it.
-std::error_code replaceFile(const fs::path& from, const fs::path& to)
+std::error_code replaceFile(const FilePath& from, const FilePath& to)
 {
     using ReplaceFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
     using MoveFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
     static const auto replace = kernelCall<ReplaceFn>("ReplaceFileA");
     static const auto move = kernelCall<MoveFn>("MoveFileExA");
-    const std::string source = ansi(from), target = ansi(to);
+    const std::string& source = from.string();
+    const std::string& target = to.string();
     DWORD why = ERROR_FILE_NOT_FOUND;
     if (replace) {
         if (replace(
@@ -207,26 +188,26 @@ std::error_code replaceFile(const fs::path& from, const fs::path& to)
     return lastError();
 }
 
-std::error_code moveFile(const fs::path& from, const fs::path& to)
+std::error_code moveFile(const FilePath& from, const FilePath& to)
 {
-    return ::MoveFileA(ansi(from).c_str(), ansi(to).c_str()) ? std::error_code {} : lastError();
+    return ::MoveFileA(from.c_str(), to.c_str()) ? std::error_code {} : lastError();
 }
 
-std::error_code removeFile(const fs::path& path)
+std::error_code removeFile(const FilePath& path)
 {
-    return ::DeleteFileA(ansi(path).c_str()) ? std::error_code {} : lastError();
+    return ::DeleteFileA(path.c_str()) ? std::error_code {} : lastError();
 }
 
-bool fileExists(const fs::path& path)
+bool fileExists(const FilePath& path)
 {
-    return ::GetFileAttributesA(ansi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void syncFolder(const fs::path&) { }
+void syncFolder(const FilePath&) { }
 
-std::error_code makeFolder(const fs::path& folder)
+std::error_code makeFolder(const FilePath& folder)
 {
-    const std::string name = ansi(folder);
+    const std::string& name = folder.string();
     if (::CreateDirectoryA(name.c_str(), nullptr))
         return {};
     const DWORD why = ::GetLastError();
@@ -240,10 +221,10 @@ std::error_code makeFolder(const fs::path& folder)
 } // namespace platform
 
 // FindFirstFileA rather than GetFileAttributesExA, which Windows 95 lacks.
-FileStamp fileStamp(const fs::path& path)
+FileStamp fileStamp(const FilePath& path)
 {
     WIN32_FIND_DATAA data {};
-    const HANDLE find = ::FindFirstFileA(ansi(path).c_str(), &data);
+    const HANDLE find = ::FindFirstFileA(path.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return {};
     ::FindClose(find);
@@ -253,13 +234,13 @@ FileStamp fileStamp(const fs::path& path)
 // LockFile, on Windows 95 as on NT, never waits: it is tried again until
 // the wait is over.
 FileLock FileLock::acquire(
-    const fs::path& path, FileError& error, const FaultHook& hook, std::chrono::milliseconds wait)
+    const FilePath& path, FileError& error, const FaultHook& hook, std::chrono::milliseconds wait)
 {
     FileLock lock;
     error = FileError { path, FileStep::Lock, platform::injected(hook, FileStep::Lock, path) };
     if (error)
         return lock;
-    const std::string lockPath = ansi(path) + ".lock";
+    const FilePath lockPath = path + ".lock";
     const HANDLE h = ::CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {

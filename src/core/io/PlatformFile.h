@@ -5,7 +5,6 @@
 // saving are written once, in FileIo.cpp, over these.
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string_view>
 #include <system_error>
 
@@ -17,7 +16,7 @@ using Handle = std::intptr_t; // a file descriptor, or a Windows HANDLE
 inline constexpr Handle kNoHandle = -1;
 
 // Opens an existing file for reading, without waiting for a FIFO's writer.
-std::error_code openForReading(const std::filesystem::path& path, Handle& out);
+std::error_code openForReading(const FilePath& path, Handle& out);
 // Whether the open file is a regular file, and its stamp.
 std::error_code describe(Handle h, bool& regular, FileStamp& stamp);
 // As read(): got is 0 at the end.
@@ -29,26 +28,26 @@ void closeFile(Handle h);
 char* allocateBytes(std::size_t size);
 
 // The file a path leads to through symbolic links (itself when none).
-std::filesystem::path finalTarget(const std::filesystem::path& path);
+FilePath finalTarget(const FilePath& path);
 // A new file "<target>.<something>" for writing, with the target's mode,
 // owner and group where it exists and the saver may give them.
-std::error_code createTemp(const std::filesystem::path& target, Handle& out, std::filesystem::path& tmp);
+std::error_code createTemp(const FilePath& target, Handle& out, FilePath& tmp);
 std::error_code writeAll(Handle h, std::string_view bytes);
 // Flushes the file to disk and closes it (also on failure).
 std::error_code flushAndClose(Handle h);
 // Whether replaceFile can put a file over another in one step.
 bool replacesAtomically();
-std::error_code replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+std::error_code replaceFile(const FilePath& from, const FilePath& to);
 // Renames a file to a name that does not exist.
-std::error_code moveFile(const std::filesystem::path& from, const std::filesystem::path& to);
-std::error_code removeFile(const std::filesystem::path& path);
-bool fileExists(const std::filesystem::path& path);
+std::error_code moveFile(const FilePath& from, const FilePath& to);
+std::error_code removeFile(const FilePath& path);
+bool fileExists(const FilePath& path);
 // Makes a finished rename durable where the system asks for that.
-void syncFolder(const std::filesystem::path& file);
+void syncFolder(const FilePath& file);
 // Makes one folder; no error when it is there already.
-std::error_code makeFolder(const std::filesystem::path& folder);
+std::error_code makeFolder(const FilePath& folder);
 
-inline std::error_code injected(const FaultHook& hook, FileStep step, const std::filesystem::path& path)
+inline std::error_code injected(const FaultHook& hook, FileStep step, const FilePath& path)
 {
     return hook ? hook(step, path) : std::error_code {};
 }

@@ -11,9 +11,11 @@
 
 #include "values/LooseValue.h"
 
-namespace tavrel {
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
-namespace fs = std::filesystem;
+namespace tavrel {
 
 namespace {
 
@@ -185,22 +187,22 @@ std::string environment(const char* name)
 
 } // namespace
 
-fs::path PresetFilePath(const fs::path& programFolder)
+FilePath PresetFilePath(const FilePath& programFolder)
 {
-    const fs::path besideProgram = programFolder / "TAVRL.CFG";
+    const FilePath besideProgram = programFolder / "TAVRL.CFG";
 #ifdef _WIN32
     return besideProgram;
 #else
-    std::error_code ec;
-    if (fs::symlink_status(besideProgram, ec).type() != fs::file_type::not_found && !ec)
+    struct stat st { }; // a link there counts, even one that leads nowhere
+    if (::lstat(besideProgram.c_str(), &st) == 0)
         return besideProgram;
     // A relative XDG_CONFIG_HOME is to be ignored, as the base directory rules say.
-    fs::path config = environment("XDG_CONFIG_HOME");
-    if (!config.is_absolute()) {
+    FilePath config = environment("XDG_CONFIG_HOME");
+    if (!config.isAbsolute()) {
         const std::string home = environment("HOME");
         if (home.empty())
             return besideProgram;
-        config = fs::path(home) / ".config";
+        config = FilePath(home) / ".config";
     }
     return config / "tavrel" / "TAVRL.CFG";
 #endif
@@ -252,7 +254,7 @@ FileError WritePresetFile(const PresetFile& file, const ClockPresetTable& table)
 {
     // The folder under ~/.config is made on the first save; an error here
     // shows again, with its reason, when the file cannot be created.
-    createFolders(file.path.parent_path());
+    createFolders(file.path.parent());
     return writeFileAtomically(file.path, renderPresetFile(table), file.faults);
 }
 

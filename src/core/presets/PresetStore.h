@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,19 +16,20 @@ enum class PresetFileState { Missing, Present };
 
 // The preset file and what may make its steps fail (tests only).
 struct PresetFile {
-    explicit PresetFile(std::filesystem::path file, FaultHook faultHook = {})
-        : path(std::move(file)), faults(std::move(faultHook))
+    explicit PresetFile(FilePath file, FaultHook faultHook = {})
+        : path(std::move(file))
+        , faults(std::move(faultHook))
     {
     }
 
-    std::filesystem::path path;
+    FilePath path;
     FaultHook faults;
 };
 
 // Where the preset file is: "TAVRL.CFG" beside the program on Windows, and
 // elsewhere when such a file lies there (portable use); otherwise
 // $XDG_CONFIG_HOME/tavrel/TAVRL.CFG (default ~/.config/tavrel).
-std::filesystem::path PresetFilePath(const std::filesystem::path& programFolder);
+FilePath PresetFilePath(const FilePath& programFolder);
 
 // Missing only when the file does not exist; any other failure to open
 // counts as present, and the read that follows then leaves the table alone.

@@ -13,7 +13,6 @@
 
 namespace tavrel {
 
-namespace fs = std::filesystem;
 using namespace regfile;
 
 namespace {
@@ -57,13 +56,13 @@ std::string RegFileError::message() const
     return text + ": " + reason;
 }
 
-fs::path defaultRegistryPath()
+FilePath defaultRegistryPath()
 {
     if (const std::string file = environment("TAVREL_REGISTRY"); !file.empty())
         return file;
-    fs::path data = environment("XDG_DATA_HOME");
-    if (data.empty() || !data.is_absolute())
-        data = fs::path(environment("HOME")) / ".local" / "share";
+    FilePath data = environment("XDG_DATA_HOME");
+    if (data.empty() || !data.isAbsolute())
+        data = FilePath(environment("HOME")) / ".local" / "share";
     return data / "tavrel" / "registry.reg";
 }
 
@@ -76,7 +75,7 @@ struct RegFileStore::Impl {
     };
     enum class State { Unloaded, Ready, Refused };
 
-    fs::path file;
+    FilePath file;
     FaultHook faults;
     State state = State::Unloaded;
     std::unique_ptr<RegText> text;
@@ -179,7 +178,7 @@ template <class MakeEdits> std::int32_t RegFileStore::Impl::persist(MakeEdits ma
         writeError = std::move(err);
         return win32Status(writeError);
     };
-    if (const std::error_code ec = createFolders(file.parent_path()))
+    if (const std::error_code ec = createFolders(file.parent()))
         return fail({file, FileStep::Lock, ec});
 
     FileError err;
@@ -229,7 +228,8 @@ template <class MakeEdits> std::int32_t RegFileStore::Impl::persist(MakeEdits ma
     return kStatusSuccess;
 }
 
-RegFileStore::RegFileStore(fs::path file, FaultHook faults) : d(std::make_unique<Impl>())
+RegFileStore::RegFileStore(FilePath file, FaultHook faults)
+    : d(std::make_unique<Impl>())
 {
     d->file = std::move(file);
     d->faults = std::move(faults);
@@ -247,7 +247,7 @@ const RegFileError& RegFileStore::loadError() const
 {
     return d->loadError;
 }
-const fs::path& RegFileStore::path() const
+const FilePath& RegFileStore::path() const
 {
     return d->file;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -14,7 +13,7 @@ inline constexpr std::int32_t kStatusBadDb = 1009; // the registry file was refu
 // Why a registry file was refused: which file, which line (0 when the
 // reason is not tied to a line) and what is wrong.
 struct RegFileError {
-    std::filesystem::path path;
+    FilePath path;
     int line = 0;
     std::string reason;
 
@@ -24,7 +23,7 @@ struct RegFileError {
 
 // The registry file used where there is no Windows registry: $TAVREL_REGISTRY,
 // else tavrel/registry.reg under $XDG_DATA_HOME (default ~/.local/share).
-std::filesystem::path defaultRegistryPath();
+FilePath defaultRegistryPath();
 
 // A registry kept in a file of the .reg text format that regedit imports and
 // exports (REGEDIT4 and version 5.00). Reads see the file as loaded; every
@@ -32,7 +31,7 @@ std::filesystem::path defaultRegistryPath();
 // the value written.
 class RegFileStore final : public RegistryApi {
 public:
-    explicit RegFileStore(std::filesystem::path file, FaultHook faults = {});
+    explicit RegFileStore(FilePath file, FaultHook faults = {});
     ~RegFileStore() override;
 
     // Loads the file; a missing file is an empty registry. Returns false
@@ -40,7 +39,7 @@ public:
     // then refuses every call with kStatusBadDb and never writes the file.
     bool load();
     const RegFileError& loadError() const;
-    const std::filesystem::path& path() const;
+    const FilePath& path() const;
 
     // Why the last write or create failed in the file, naming it; empty
     // when it did not fail there.

@@ -7,7 +7,7 @@
 
 namespace tavrel::regfile {
 
-std::optional<RegFileError> RegText::adopt(FileBytes file, const std::filesystem::path& path)
+std::optional<RegFileError> RegText::adopt(FileBytes file, const FilePath& path)
 {
     resolved_.clear();
     file_ = std::move(file);
@@ -143,7 +143,7 @@ std::vector<Edit> RegText::setValueEdits(std::span<const ValueChange> changes) c
     return edits;
 }
 
-void RegText::applyEdits(std::span<const Edit> edits, FileBytes written, const std::filesystem::path& path)
+void RegText::applyEdits(std::span<const Edit> edits, FileBytes written, const FilePath& path)
 {
     if (!exists_) {
         adopt(std::move(written), path);

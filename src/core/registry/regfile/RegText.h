@@ -2,7 +2,6 @@
 // headers, and the reads and edits of its values.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -33,7 +32,7 @@ class RegText {
 public:
     // Takes the bytes of an existing file; a missing or empty file stays a
     // new one, written as version 5 UTF-16 with CR LF on the first write.
-    std::optional<RegFileError> adopt(FileBytes file, const std::filesystem::path& path);
+    std::optional<RegFileError> adopt(FileBytes file, const FilePath& path);
     const FileStamp& stamp() const { return file_.stamp(); }
     const FileBytes& file() const { return file_; }
 
@@ -55,7 +54,7 @@ public:
     std::vector<Edit> setValueEdits(std::span<const ValueChange> changes) const;
     Edit createKeyEdit(int root, std::string_view path) const { return writer().createKey(root, path); }
     // After the edits were written: the new file's bytes, indexed.
-    void applyEdits(std::span<const Edit> edits, FileBytes written, const std::filesystem::path& path);
+    void applyEdits(std::span<const Edit> edits, FileBytes written, const FilePath& path);
 
 private:
     ValueWriter writer() const { return ValueWriter(text_, version_, eol_, exists_); }
