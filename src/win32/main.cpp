@@ -1,8 +1,7 @@
 // Starts Tavrel on Windows: its command line when options ask for it,
 // otherwise the registry, the state and the main window.
-#include <algorithm>
-#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -13,24 +12,20 @@
 #include "MessageBoxes.h"
 #include "ProgramState.h"
 #include "Window.h"
+#include "io/FilePath.h"
 #include "registry/WinRegistryApi.h"
 
 namespace {
 
-// The folder of tavrel.exe, where the preset file lies. The name comes as
-// the system's 8-bit text and the path holds it in UTF-16 as Windows itself
-// converts it, which the file calls turn back into the same bytes.
-std::filesystem::path programFolder()
+// The folder of tavrel.exe, where the preset file lies, as the system's
+// 8-bit text, which is what the file calls take.
+tavrel::FilePath programFolder()
 {
     std::string file(MAX_PATH, '\0');
     file.resize(::GetModuleFileNameA(nullptr, file.data(), MAX_PATH));
     const std::size_t slash = file.find_last_of("\\/");
     file.resize(slash == std::string::npos ? 0 : slash);
-    const int size = static_cast<int>(file.size());
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        std::max(::MultiByteToWideChar(CP_ACP, 0, file.data(), size, wide.data(), size), 0)));
-    return std::filesystem::path(wide);
+    return tavrel::FilePath(std::move(file));
 }
 
 } // namespace
