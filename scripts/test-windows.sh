@@ -6,7 +6,6 @@
 #   runs there: this kernel runs no 32-bit programs.
 # - build-win, its 64-bit twin (cmake/mingw-w64.cmake): the core tests, the
 #   window tests and tavrel.exe under Wine, against the real registry API.
-# Until src/win32 holds the Windows program, both build the core only.
 # Called by test.sh; TAVREL_SKIP_WINE=1 skips it there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,13 +14,7 @@ scripts/deps.sh g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest \
   wine wine64 fonts-wine xvfb xauth xdotool imagemagick
 
-program=-DTAVREL_BUILD_GUI=OFF
-if [ -f src/win32/CMakeLists.txt ]; then
-  program=-DTAVREL_BUILD_GUI=ON
-else
-  echo "No Windows program in src/win32 yet: only the core is built for Windows"
-fi
-common=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BUILD_BENCH=OFF -DTAVREL_WERROR=ON "$program")
+common=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BUILD_BENCH=OFF -DTAVREL_WERROR=ON -DTAVREL_BUILD_GUI=ON)
 
 cmake -S . -B build-win98 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-i686.cmake" "${common[@]}"
 cmake --build build-win98 -j2
