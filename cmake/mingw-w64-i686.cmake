@@ -10,20 +10,11 @@
 # - Subsystem and OS version 4.0, the most that Windows 95 loads.
 # No emulator: this program is checked by its imports (cmake/Win9xAudit.cmake),
 # and its 64-bit twin (cmake/mingw-w64.cmake) runs the tests under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TAVREL_WIN9X ON)
-
 set(TAVREL_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TAVREL_MINGW_PREFIX}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${TAVREL_MINGW_PREFIX}-g++-win32)
-set(CMAKE_RC_COMPILER ${TAVREL_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TAVREL_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(TAVREL_MINGW_THREADS win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 
 set(CMAKE_C_FLAGS_INIT "-march=pentium2")
 set(CMAKE_CXX_FLAGS_INIT "-march=pentium2")

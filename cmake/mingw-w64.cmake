@@ -6,19 +6,10 @@
 # needs std::mutex (its notification and death tests), which GCC 12 has only
 # with posix threads. The runtime differs there, the program's code does not.
 # Tests run under Wine when it is installed.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(TAVREL_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${TAVREL_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TAVREL_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TAVREL_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TAVREL_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(TAVREL_MINGW_THREADS posix)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 
 # Static runtime: the .exe runs without libstdc++, libgcc or winpthread DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
