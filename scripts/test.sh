@@ -20,6 +20,19 @@ if [ "${TAVREL_SKIP_SANITIZERS:-0}" != 1 ]; then
   ctest --preset fuzz
 fi
 
+# The release files, made as scripts/release.sh makes them (from the commit
+# and the changes not yet committed) and checked as a user meets them:
+# tests/release/check.sh installs the .deb and removes it again.
+# TAVREL_SKIP_RELEASE=1 leaves it out.
+if [ "${TAVREL_SKIP_RELEASE:-0}" != 1 ]; then
+  if git rev-parse --is-inside-work-tree > /dev/null 2>&1; then
+    TAVREL_RELEASE_ALLOW_DIRTY=1 scripts/release.sh
+    tests/release/check.sh dist
+  else
+    echo "test.sh: not a git checkout, so no release to make and check (scripts/release.sh uses git archive)"
+  fi
+fi
+
 # The Windows build under Wine; TAVREL_SKIP_WINE=1 leaves it out.
 if [ "${TAVREL_SKIP_WINE:-0}" != 1 ]; then
   scripts/test-windows.sh

@@ -174,8 +174,10 @@ std::error_code createTemp(const FilePath& target, Handle& out, FilePath& tmp)
     // system without owners or modes (FAT) refuses, and the save matters
     // more. The owner first: changing it clears the set-id bits.
     if (replacing) {
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0 && errno == EPERM)
-            (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid); // a group of the saver's may still be kept
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0 && errno == EPERM) {
+            // A group of the saver's may still be kept.
+            [[maybe_unused]] int ignored = ::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        }
         ::fchmod(fd, st.st_mode & 07777);
     }
     out = fd;
