@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Checks that the release's version and history agree wherever they are written.
 
-  check-changelog.py CHANGELOG.md --version VERSION --metainfo METAINFO [--debian CHANGELOG[.gz]]
+  check-changelog.py CHANGELOG.md --version VERSION --metainfo METAINFO [--manpage PAGE]
+                      [--debian CHANGELOG[.gz]]
 
 - CHANGELOG.md's newest entry is VERSION (the project's version);
 - the metainfo's newest <release> has that entry's version and date, and
   each of its releases is an entry of CHANGELOG.md with the same date;
+- the manual page, when given, is dated as that entry and names the version
+  as the program shows it (2.0.0 as 2.00);
 - a Debian changelog, when given, has CHANGELOG.md's entries in the same
   order, each with its version, its date and its items.
 Prints each disagreement on its own line and exits 1 on any.
@@ -56,6 +59,13 @@ def disagreements(args):
     for release in releases:
         if dates.get(release.get("version")) != release.get("date"):
             yield f"{args.metainfo}: release {release.get('version')} of {release.get('date')} is not in {args.changelog}"
+    if args.manpage:
+        with open(args.manpage, encoding="utf-8") as f:
+            title = next((l for l in f if l.startswith(".TH ")), "")
+        major, minor = (int(n) for n in version.split(".")[:2])
+        expected = f'{date.isoformat()} "Tavrel {major}.{minor:02}"'
+        if expected not in title:
+            yield f"{args.manpage}: its .TH line does not hold {expected}: {title.strip()}"
     if args.debian:
         ours = [(v, d, [" ".join(i.replace("`", "").split()) for i in items]) for v, d, items in entries]
         for number, (mine, its) in enumerate(itertools.zip_longest(ours, debian_entries(args.debian)), 1):
@@ -72,6 +82,7 @@ def main():
     parser.add_argument("changelog")
     parser.add_argument("--version", required=True)
     parser.add_argument("--metainfo", required=True)
+    parser.add_argument("--manpage")
     parser.add_argument("--debian")
     args = parser.parse_args()
     found = list(disagreements(args))
