@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes a release of the checked-out commit in dist/, from fresh builds in
 # build-release/:
-#   tavrel_<version>_amd64.deb      the Debian package (CPack)
+#   tavrel_<version>_amd64.deb      the Debian package (CPack), for this machine's architecture
 #   tavrel-<version>-windows.zip    TAVREL.EXE for Windows 95/98/ME, README.TXT, LICENSE.TXT
 #   tavrel-<version>.tar.gz         the sources (git archive)
 #   SHA256SUMS                      the three files' SHA-256 sums
@@ -40,7 +40,8 @@ cmake -S . -B build-release/linux -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX
 cmake --build build-release/linux -j2
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-release/linux/CMakeCache.txt)
 (cd build-release/linux && cpack -B "$PWD/package")
-mv "build-release/linux/package/tavrel_${version}_amd64.deb" dist/
+deb=tavrel_${version}_$(dpkg --print-architecture).deb
+mv "build-release/linux/package/$deb" dist/
 
 # Windows 95/98/ME: the build's floppy/ folder, audited on the way.
 cmake -S . -B build-release/win98 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-i686.cmake" \
@@ -52,6 +53,6 @@ zip=$PWD/dist/tavrel-${version}-windows.zip
 
 git archive --format=tar.gz --prefix="tavrel-${version}/" -o "dist/tavrel-${version}.tar.gz" HEAD
 
-(cd dist && sha256sum "tavrel_${version}_amd64.deb" "tavrel-${version}-windows.zip" \
+(cd dist && sha256sum "$deb" "tavrel-${version}-windows.zip" \
   "tavrel-${version}.tar.gz" > SHA256SUMS)
 ls -l dist

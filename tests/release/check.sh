@@ -9,7 +9,8 @@
 #   CHANGELOG.md; dpkg -r then leaves no file of it behind;
 # - the zip unpacks to the three Windows files as Windows 95/98/ME and a
 #   floppy take them, and its program passes the Windows 95/98/ME audit;
-# - the source tarball holds the project at the same version.
+# - the source tarball holds the committed files at the same version, and
+#   they configure.
 # Installs and removes the package on this machine: run it where that is
 # welcome (CI, a scratch machine). Usage: tests/release/check.sh [dist]
 set -euo pipefail
@@ -20,8 +21,9 @@ scripts/deps.sh lintian man-db desktop-file-utils appstream unzip binutils-mingw
 
 fail() { echo "check.sh: $*" >&2; exit 1; }
 shopt -s nullglob
-debs=("$dist"/tavrel_*_amd64.deb)
-[ ${#debs[@]} -eq 1 ] || fail "expected one tavrel_<version>_amd64.deb in $dist, found ${#debs[@]}"
+arch=$(dpkg --print-architecture)
+debs=("$dist"/tavrel_*_"$arch".deb)
+[ ${#debs[@]} -eq 1 ] || fail "expected one tavrel_<version>_$arch.deb in $dist, found ${#debs[@]}"
 deb=${debs[0]}
 version=$(dpkg-deb -f "$deb" Version)
 zip=$dist/tavrel-$version-windows.zip
@@ -49,14 +51,16 @@ printf -v shown '%s.%02d' "$major" "$minor"
 cp samples/one-adapter.reg "$work/r.reg"
 export HOME=$work XDG_CONFIG_HOME=$work/config
 env -u DISPLAY tavrel --registry "$work/r.reg" --memory-clock 333
-env -u DISPLAY tavrel --registry "$work/r.reg" --info | grep -q "^Memory clock : 333$" ||
-  fail "the installed program did not write the clock, or cannot read it back"
+info=$(env -u DISPLAY tavrel --registry "$work/r.reg" --info)
+grep -q "^Memory clock : 333$" <<< "$info" || fail "the installed program did not write the clock, or cannot read it back"
 [ "$(man -w tavrel)" = /usr/share/man/man1/tavrel.1.gz ] || fail "man -w tavrel said '$(man -w tavrel)'"
-man -P cat tavrel 2>/dev/null | grep -q -- "--memory-clock" || fail "man tavrel does not show the page"
+page=$(man -P cat tavrel 2> /dev/null)
+grep -q -- "--memory-clock" <<< "$page" || fail "man tavrel does not show the page"
 desktop-file-validate /usr/share/applications/io.github.tavrel.tavrel.desktop
 appstreamcli validate --no-net --strict /usr/share/metainfo/io.github.tavrel.tavrel.metainfo.xml
 appstreamcli refresh-cache --force > /dev/null
-appstreamcli get io.github.tavrel.tavrel | grep -q "^Name: Tavrel$" || fail "AppStream does not find the component"
+component=$(appstreamcli get io.github.tavrel.tavrel)
+grep -q "^Name: Tavrel$" <<< "$component" || fail "AppStream does not find the component"
 for size in 32x32 128x128; do
   [ -f "/usr/share/icons/hicolor/$size/apps/tavrel.png" ] || fail "no $size icon"
 done
@@ -94,5 +98,8 @@ grep -q "^project(Tavrel VERSION $version " "$work/tavrel-$version/CMakeLists.tx
   fail "$tarball does not hold version $version's CMakeLists.txt"
 diff <(cd "$here" && git ls-tree -r --name-only HEAD | sort) <(cd "$work/tavrel-$version" && find . -type f | sed 's|^\./||' | sort) ||
   fail "$tarball does not hold the committed files"
+# Configuring finds every source file a target lists.
+cmake -S "$work/tavrel-$version" -B "$work/configured" -DTAVREL_BUILD_TESTS=OFF -DTAVREL_BUILD_BENCH=OFF > /dev/null ||
+  fail "the sources in $tarball do not configure"
 
 echo "check.sh: $(basename "$deb"), $(basename "$zip") and $(basename "$tarball") are as they should be"
