@@ -23,9 +23,10 @@ import re
 import xml.etree.ElementTree as ET
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location("debian_files", os.path.join(HERE, "..", "..", "cmake", "debian-files.py"))
-debian_files = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(debian_files)
+# CHANGELOG.md is read as the Debian changelog's maker reads it.
+_maker = importlib.util.spec_from_file_location("debian_files", os.path.join(HERE, "..", "..", "cmake", "debian-files.py"))
+debian_files = importlib.util.module_from_spec(_maker)
+_maker.loader.exec_module(debian_files)
 
 
 def debian_entries(path):
