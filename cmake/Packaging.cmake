@@ -56,6 +56,11 @@ add_custom_command(OUTPUT ${deb}/copyright
 add_custom_target(debian_files ALL DEPENDS ${deb}/changelog.gz ${deb}/tavrel.1.gz ${deb}/copyright)
 
 include(GNUInstallDirs)
+# After the program's own rule, which strips it for cpack: the compiler's
+# version notes go too, as Debian's packaging tools take them out.
+find_program(OBJCOPY NAMES objcopy REQUIRED)
+install(CODE "execute_process(COMMAND ${OBJCOPY} --remove-section=.comment
+  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tavrel\" COMMAND_ERROR_IS_FATAL ANY)")
 install(FILES ${deb}/tavrel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${deb}/copyright ${deb}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tavrel)
 
