@@ -14,11 +14,4 @@ std::string toAnsi(const QString& text)
     return utf16ToAnsi(text.toStdU16String());
 }
 
-QString captionText(const std::string& ansi)
-{
-    QString s = fromAnsi(ansi);
-    s.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return s;
-}
-
 } // namespace tavrel

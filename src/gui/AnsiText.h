@@ -12,7 +12,4 @@ QString fromAnsi(const std::string& text);
 // Characters with no Windows-1252 form become '?'.
 std::string toAnsi(const QString& text);
 
-// A caption for a button or frame: '&' shows as itself, not as a shortcut.
-QString captionText(const std::string& ansi);
-
 } // namespace tavrel

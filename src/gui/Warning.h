@@ -1,43 +1,31 @@
 #pragma once
 
-#include <memory>
+#include <functional>
 #include <string>
 
-#include <QWidget>
-
-namespace Ui {
-class Warning;
-}
+#include "QtForm.h"
+#include "WarningModel.h"
 
 namespace tavrel {
 
 struct DriverState;
 
-// The adapter choice: asks which adapter to use when detection recognised
-// several, "GeForce" or "TNT 2 Ultra". Modeless; it destroys itself when
-// closed.
-class Warning : public QWidget {
-    Q_OBJECT
-
+// The adapter choice, drawn with Qt: what it does is WarningModel's.
+// Modeless; it destroys itself when closed.
+class Warning : public QtForm<WarningView> {
 public:
     explicit Warning(DriverState& state);
-    ~Warning() override;
 
-    const std::string& adapterChoice() const { return AdapterChoice; }
-
-    void Option1_Click();
-    void Option2_Click();
-    void Command1_Click();
-    void Command2_Click();
-
-signals:
-    // "OK" moved AdapterKey to another adapter.
-    void adapterChanged();
+    const std::string& adapterChoice() const { return model_.adapterChoice(); }
+    // Runs when "OK" moved AdapterKey to another adapter.
+    void onAdapterChanged(std::function<void()> run) { adapterChanged_ = std::move(run); }
 
 private:
-    DriverState& state_;
-    std::unique_ptr<Ui::Warning> ui;
-    std::string AdapterChoice;
+    void setChecked(int option) override;
+    void adapterChanged() override;
+
+    WarningModel model_;
+    std::function<void()> adapterChanged_;
 };
 
 } // namespace tavrel

@@ -50,13 +50,13 @@ std::string utf8ToAnsi(std::string_view utf8)
     return out;
 }
 
-std::string captionText(std::string_view ansi)
+std::string withCrLf(std::string_view text)
 {
     std::string out;
-    for (const char c : ansi) {
-        if (c == '&')
-            out += '&';
-        out += c;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            out += '\r';
+        out += text[i];
     }
     return out;
 }

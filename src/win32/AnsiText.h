@@ -10,7 +10,7 @@ namespace tavrel {
 // a byte that is no part of a UTF-8 sequence is taken as it stands.
 std::string utf8ToAnsi(std::string_view utf8);
 
-// A caption for a button: '&' shows as itself, not as a shortcut.
-std::string captionText(std::string_view ansi);
+// Lines broken by "\n" as Windows' boxes break them, by CR LF.
+std::string withCrLf(std::string_view text);
 
 } // namespace tavrel

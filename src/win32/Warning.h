@@ -2,39 +2,32 @@
 
 #include <string>
 
-#include "Window.h"
+#include "WarningModel.h"
+#include "Win32Form.h"
 
 namespace tavrel {
 
 struct DriverState;
 
-// The adapter choice: asks which adapter to use when detection recognised
-// several, "GeForce" or "TNT 2 Ultra". Modeless and a window of its own, so
-// it outlives the main window; it goes when closed.
-class Warning final : public Window {
+// The adapter choice, made of the system's controls: what it does is
+// WarningModel's. Modeless and a window of its own, so it outlives the main
+// window; it goes when closed.
+class Warning final : public Win32Form<WarningView>, public WarningControls {
 public:
-    // Control IDs, in tab order.
-    enum Control : int { IDC_Label1 = 100, IDC_Label2, IDC_Option1, IDC_Option2, IDC_Command1, IDC_Command2 };
-
     // Makes the window, not yet shown; nullptr when Windows refused it.
     // kAdapterChangedMessage goes to `notify` when "OK" moved AdapterKey.
     static Warning* create(DriverState& state, HWND notify);
 
-    const std::string& adapterChoice() const { return AdapterChoice; }
-
-    void Option1_Click();
-    void Option2_Click();
-    void Command1_Click();
-    void Command2_Click();
+    const std::string& adapterChoice() const { return model_.adapterChoice(); }
 
 private:
     Warning(DriverState& state, HWND notify);
-    void onCommand(int id, int code) override;
-    void onSlider(int, SliderEvent) override { }
+    bool onEvent(int id, FormEvent event) override { return model_.handle(id, event); }
+    void setChecked(int option) override;
+    void adapterChanged() override;
 
-    DriverState& state_;
+    WarningModel model_;
     HWND notify_;
-    std::string AdapterChoice;
 };
 
 } // namespace tavrel

@@ -73,13 +73,16 @@ LRESULT CALLBACK infoBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return message == WM_GETDLGCODE ? result & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB) : result;
 }
 
-void createControls(HWND parent, std::span<const ControlSpec> controls)
+// Every control is a child of the window itself, a frame's placed from the
+// frame's place in twips, then rounded to pixels.
+void createControls(HWND parent, const FormLayout& layout)
 {
     const auto font = reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT));
-    for (const ControlSpec& c : controls) {
+    for (const ControlLayout& c : layout.controls) {
         const ControlClass cls = classOf(c.kind);
+        const TwipRect r = layout.clientRect(c);
         HWND control = ::CreateWindowExA(cls.exStyle, cls.name, c.text, WS_CHILD | WS_VISIBLE | cls.style,
-            toPixels(c.rect.left), toPixels(c.rect.top), toPixels(c.rect.width), toPixels(c.rect.height), parent,
+            toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height), parent,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance(), nullptr);
         if (!control)
             continue;
@@ -116,27 +119,26 @@ bool registerClass()
 
 } // namespace
 
-SliderEvent sliderEvent(int trackbarCode)
+std::optional<FormEvent> sliderEvent(int trackbarCode)
 {
     switch (trackbarCode) {
     case TB_THUMBTRACK:
     case TB_THUMBPOSITION:
-        return SliderEvent::Scroll;
+        return FormEvent::Scroll;
     case TB_ENDTRACK: // follows every move
-        return SliderEvent::None;
+        return std::nullopt;
     default:
-        return SliderEvent::Click;
+        return FormEvent::Click;
     }
 }
 
-bool Window::create(
-    const char* caption, int clientWidth, int clientHeight, std::span<const ControlSpec> controls, bool dialogFrame)
+bool Window::create(const FormLayout& layout)
 {
     if (!registerClass())
         return false;
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    const DWORD exStyle = dialogFrame ? WS_EX_DLGMODALFRAME : 0;
-    RECT frame { 0, 0, toPixels(clientWidth), toPixels(clientHeight) };
+    const DWORD exStyle = layout.dialogFrame ? WS_EX_DLGMODALFRAME : 0;
+    RECT frame { 0, 0, toPixels(layout.clientWidth), toPixels(layout.clientHeight) };
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT work { 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN) };
@@ -146,7 +148,7 @@ bool Window::create(
 
     // The class's procedure is the default one; WM_NCCREATE and the rest
     // reach this object once the procedure is swapped below.
-    HWND hwnd = ::CreateWindowExA(exStyle, kWindowClass, caption, style, std::max(x, 0), std::max(y, 0), width,
+    HWND hwnd = ::CreateWindowExA(exStyle, kWindowClass, layout.caption, style, std::max(x, 0), std::max(y, 0), width,
         height, nullptr, nullptr, instance(), nullptr);
     if (!hwnd)
         return false;
@@ -154,8 +156,15 @@ bool Window::create(
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::proc));
     openList().push_back(hwnd);
-    createControls(hwnd, controls);
+    createControls(hwnd, layout);
     return true;
+}
+
+void Window::setQuietly(int id, const std::string& text)
+{
+    quiet_ = true; // an edit box sends EN_CHANGE before SetWindowText returns
+    setWindowText(item(id), text);
+    quiet_ = false;
 }
 
 void bringForward(HWND window)
@@ -190,14 +199,16 @@ LRESULT Window::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
-        if (lParam)
-            onCommand(LOWORD(wParam), HIWORD(wParam));
-        else if (LOWORD(wParam) == IDOK) // Enter, from IsDialogMessage; Escape (IDCANCEL) does nothing
+        if (lParam && HIWORD(wParam) == BN_CLICKED)
+            onEvent(LOWORD(wParam), FormEvent::Click);
+        else if (lParam && HIWORD(wParam) == EN_CHANGE && !quiet_)
+            onEvent(LOWORD(wParam), FormEvent::Change);
+        else if (!lParam && LOWORD(wParam) == IDOK) // Enter, from IsDialogMessage; Escape (IDCANCEL) does nothing
             pressFocusedButton();
         return 0;
     case WM_HSCROLL:
-        if (const SliderEvent event = sliderEvent(LOWORD(wParam)); lParam && event != SliderEvent::None)
-            onSlider(::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)), event);
+        if (const auto event = sliderEvent(LOWORD(wParam)); lParam && event)
+            onEvent(::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)), *event);
         return 0;
     case WM_ACTIVATE:
         // As a dialog does: leaving the window keeps its focused control,

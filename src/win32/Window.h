@@ -1,63 +1,23 @@
 #pragma once
 
 #include <functional>
-#include <span>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <windows.h>
 
+#include "FormLayout.h"
+#include "FormView.h"
+
 namespace tavrel {
 
-// A place on a form in twips (1/1440 inch), as the forms were laid out:
-// Left, Top, Width, Height in the client area.
 // Shows a window, restored and in front of the others.
 void bringForward(HWND window);
 
-struct TwipRect {
-    int left, top, width, height;
-};
-
-// A control inside a frame is placed relative to the frame; the window
-// holds both, so the frame's position is added.
-constexpr TwipRect inside(const TwipRect& frame, const TwipRect& r)
-{
-    return { frame.left + r.left, frame.top + r.top, r.width, r.height };
-}
-
-// 15 twips make a pixel at 96 dots per inch; each number is rounded on its own.
-constexpr int toPixels(int twips)
-{
-    return (twips + 7) / 15;
-}
-
-enum class ControlKind {
-    Frame, // group box
-    Label, // static text
-    Edit, // one line, editable
-    ReadOnlyEdit, // one line, the program's text only
-    InfoBox, // several lines, the program's text only
-    Slider, // trackbar without ticks, from 100 to its maximum, steps of 1
-    FirstOption, // the first option button of a frame: starts its group
-    Option, // the next option buttons of the same frame
-    Button, // push button, never the default one
-    Picture // a bitmap, centred and clipped
-};
-
-// One control of a form. A form's table lists its controls in tab order,
-// which is the order they are made in.
-struct ControlSpec {
-    int id;
-    ControlKind kind;
-    const char* text;
-    TwipRect rect;
-    int sliderMax = 0;
-};
-
 // A slider's notification as the forms name it: Scroll while the thumb is
-// dragged, Click for every other move by the user.
-enum class SliderEvent { Scroll, Click, None };
-SliderEvent sliderEvent(int trackbarCode);
+// dragged, Click for every other move by the user, None for the end of one.
+std::optional<FormEvent> sliderEvent(int trackbarCode);
 
 // A top-level window of the program: fixed border, centred, closed by its
 // frame or by close(). The object lives as long as its window and is deleted
@@ -78,13 +38,14 @@ protected:
     virtual ~Window() = default;
 
     // Makes the window (hidden, centred on the work area) and its controls.
-    // clientWidth and clientHeight are in twips. Returns false when Windows
-    // refused the window; the caller then deletes this object.
-    bool create(const char* caption, int clientWidth, int clientHeight, std::span<const ControlSpec> controls,
-        bool dialogFrame);
+    // Returns false when Windows refused the window; the caller then deletes
+    // this object.
+    bool create(const FormLayout& layout);
+    // Sets a control's text without telling onEvent: the program's own change.
+    void setQuietly(int id, const std::string& text);
 
-    virtual void onCommand(int id, int code) = 0;
-    virtual void onSlider(int id, SliderEvent event) = 0;
+    // A user's event on a control; the form's model decides.
+    virtual bool onEvent(int id, FormEvent event) = 0;
     // Messages of the program's own (WM_APP and up); true when handled.
     virtual bool onAppMessage(UINT, WPARAM, LPARAM) { return false; }
 
@@ -95,6 +56,7 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND focus_ = nullptr; // the control that had the focus when the window was left
+    bool quiet_ = false; // the program is setting a text
 };
 
 // The program's windows that are open, oldest first.
