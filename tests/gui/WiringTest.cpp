@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "GuiFixture.h"
+#include "QtForm.h"
+
+namespace tavrel::test {
+namespace {
+
+const char* qtClass(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Frame:
+        return "QGroupBox";
+    case ControlKind::Label:
+    case ControlKind::Picture:
+        return "QLabel";
+    case ControlKind::Edit:
+    case ControlKind::ReadOnlyEdit:
+        return "QLineEdit";
+    case ControlKind::InfoBox:
+        return "QPlainTextEdit";
+    case ControlKind::Slider:
+        return "QSlider";
+    case ControlKind::FirstOption:
+    case ControlKind::Option:
+        return "QRadioButton";
+    case ControlKind::Button:
+        return "QPushButton";
+    }
+    return "";
+}
+
+std::string shownText(QWidget* w)
+{
+    if (auto* frame = qobject_cast<QGroupBox*>(w))
+        return frame->title().toStdString();
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text().toStdString();
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text().toStdString();
+    if (auto* box = qobject_cast<QLineEdit*>(w))
+        return box->text().toStdString();
+    return qobject_cast<QPlainTextEdit*>(w)->toPlainText().toStdString();
+}
+
+// A form's controls on a bare window, its events recorded as "name:Click" and the like.
+struct Recorded {
+    explicit Recorded(const FormLayout& layout)
+        : widgets(&window, layout)
+    {
+        widgets.connectEvents([this](int id, FormEvent e) {
+            const char* names[] = { "Click", "Scroll", "Change" };
+            events << QString("%1:%2").arg(widgets.control(id)->objectName(), names[int(e)]);
+            return true;
+        });
+    }
+    QWidget window;
+    FormWidgets widgets;
+    QStringList events;
+};
+
+} // namespace
+
+// Every control of the three layouts is made with its name, class, text and place (a frame's controls inside
+// it), and Tab visits them in the table's order.
+TEST(QtWiring, EveryControlIsMadeAsItsLayoutSays)
+{
+    for (const FormLayout* layout : { &mainfrmLayout(), &presetsLayout(), &warningLayout() }) {
+        SCOPED_TRACE(layout->name);
+        Recorded r(*layout);
+        EXPECT_EQ(r.window.objectName(), layout->name);
+        EXPECT_EQ(r.window.windowTitle(), layout->caption);
+        EXPECT_EQ(r.window.size(), QSize(toPixels(layout->clientWidth), toPixels(layout->clientHeight)));
+        QStringList tabs, expectedTabs;
+        for (QWidget* w = r.window.nextInFocusChain(); w != &r.window; w = w->nextInFocusChain())
+            tabs << w->objectName();
+        for (const ControlLayout& c : layout->controls) {
+            SCOPED_TRACE(c.name);
+            QWidget* w = r.widgets.control(c.id);
+            EXPECT_EQ(w->objectName(), c.name);
+            EXPECT_STREQ(w->metaObject()->className(), qtClass(c.kind));
+            EXPECT_EQ(w->parentWidget(), c.frame ? r.widgets.control(c.frame) : &r.window);
+            EXPECT_EQ(w->geometry(),
+                QRect(toPixels(c.rect.left), toPixels(c.rect.top), toPixels(c.rect.width), toPixels(c.rect.height)));
+            auto* slider = qobject_cast<QSlider*>(w);
+            EXPECT_EQ(slider ? std::to_string(slider->maximum()) : shownText(w),
+                slider ? std::to_string(c.sliderMax) : c.text);
+            if (w->focusPolicy() != Qt::NoFocus)
+                expectedTabs << c.name;
+        }
+        tabs = tabs.filter(QRegularExpression("^(" + expectedTabs.join('|') + ")$"));
+        EXPECT_EQ(tabs.join(' ').toStdString(), expectedTabs.join(' ').toStdString());
+    }
+}
+
+// The user's events reach the model as the forms name them, the program's own changes do not; texts go to and
+// from the controls in Windows-1252.
+TEST(QtWiring, EventsReachTheModelAndTheViewReachesTheControls)
+{
+    Recorded r(mainfrmLayout());
+    r.window.show();
+    using M = MainfrmControls;
+    auto* slider = r.widgets.control<QSlider>(M::IDC_Slider1);
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        const char* events;
+    } cases[] = {
+        { "key", [&] { QTest::keyClick(slider, Qt::Key_Right); }, "Slider1:Click" },
+        { "drag", [&] { dragSlider(slider, 20); }, "Slider1:Scroll( Slider1:Scroll)*" },
+        { "program's slider", [&] { r.widgets.setSliderValue(M::IDC_Slider1, 9999); }, "" },
+        { "button", [&] { QTest::mouseClick(r.widgets.control(M::IDC_Command4), Qt::LeftButton); }, "Command4:Click" },
+        { "option", [&] { QTest::mouseClick(r.widgets.control(M::IDC_Option2), Qt::LeftButton, {}, QPoint(4, 8)); },
+            "Option2:Click" },
+        { "option again", [&] { QTest::mouseClick(r.widgets.control(M::IDC_Option2), Qt::LeftButton, {}, QPoint(4, 8)); },
+            "Option2:Click" },
+        { "option by toggle action", [&] { toggle(r.widgets.control<QAbstractButton>(M::IDC_Option3)); },
+            "Option3:Click" },
+        { "box", [&] { r.widgets.control<QLineEdit>(M::IDC_Text2)->setText("7"); }, "Text2:Change" },
+        { "program's box", [&] { r.widgets.setText(M::IDC_Text2, "\xE9"); }, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        r.events.clear();
+        c.act();
+        EXPECT_TRUE(QRegularExpression(QString("^%1$").arg(c.events)).match(r.events.join(' ')).hasMatch())
+            << r.events.join(' ').toStdString();
+    }
+    EXPECT_EQ(r.widgets.sliderValue(M::IDC_Slider1), 600);
+    EXPECT_EQ(r.widgets.control<QLineEdit>(M::IDC_Text2)->text(), QString::fromUtf8("\xC3\xA9"));
+    EXPECT_EQ(r.widgets.text(M::IDC_Text2), "\xE9");
+}
+
+} // namespace tavrel::test
