@@ -107,19 +107,7 @@ struct FormFixture {
     explicit FormFixture(bool oneAdapter = true) // a GeForceDDR under "0000" at 450/135
     {
         if (oneAdapter)
-            addAdapter(0, "GeForceDDR", 450, 135);
-    }
-    void addAdapter(int index, const char* infSection, std::uint32_t mem, std::uint32_t core) // Creative, "000i"
-    {
-        reg.putText(DisplayClassKey(index), kProviderName, kCreativeLabs);
-        reg.putText(DisplayClassKey(index), kInfSection, infSection);
-        reg.putDword(driverSettingsPath(displayKeyName(index)), kMemClock, mem);
-        reg.putDword(driverSettingsPath(displayKeyName(index)), kGrfxClock, core);
-    }
-    void twoAdapters() // a GeForceSDR under "0000" at 166/120, a TNT2 Ultra under "0002" at 183/143
-    {
-        addAdapter(0, "GeForceSDR", 166, 120);
-        addAdapter(2, "TNT2ULTRA", 183, 143);
+            reg.addAdapter(0, "GeForceDDR", 450, 135);
     }
 
     TempDir dir;

@@ -99,7 +99,7 @@ TEST(WarningModel, ChoiceMakesTheMainWindowShowAndWriteThatAdapter)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.steps));
         FormFixture f(false);
-        f.twoAdapters();
+        f.reg.addTwoAdapters();
         f.reg.putText(driverSettingsPath("0000"), kGrfxClock, "fast");
         ASSERT_TRUE(f.mainfrm.Form_Load());
         EXPECT_EQ(f.main.choices, 1);

@@ -26,7 +26,7 @@ struct GuiFixture : MessageBoxes {
     explicit GuiFixture(bool oneAdapter = true) // a GeForceDDR under "0000" at 450/135
     {
         if (oneAdapter)
-            addAdapter(0, "GeForceDDR", 450, 135);
+            reg.addAdapter(0, "GeForceDDR", 450, 135);
     }
     ~GuiFixture() override // deletes the windows left open
     {
@@ -36,13 +36,6 @@ struct GuiFixture : MessageBoxes {
     }
     void show(QWidget*, const QString& text) override { messages.push_back(text.toStdString()); }
 
-    void addAdapter(int index, const char* infSection, std::uint32_t mem, std::uint32_t core) // Creative, "000i"
-    {
-        reg.putText(DisplayClassKey(index), kProviderName, kCreativeLabs);
-        reg.putText(DisplayClassKey(index), kInfSection, infSection);
-        reg.putDword(driverSettingsPath(displayKeyName(index)), kMemClock, mem);
-        reg.putDword(driverSettingsPath(displayKeyName(index)), kGrfxClock, core);
-    }
     Mainfrm* start() { return main = Mainfrm::start(state, *this); }
 
     // A control of window `in`, by default the main window.

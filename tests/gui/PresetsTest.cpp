@@ -17,8 +17,7 @@ void retype(QLineEdit* box, const char* text) { box->clear(), QTest::keyClicks(b
 TEST(Presets, ChildWindowsOutliveTheMainWindow)
 {
     GuiFixture f(false);
-    f.addAdapter(0, "GeForceSDR", 166, 120);
-    f.addAdapter(2, "TNT2ULTRA", 183, 143);
+    f.reg.addTwoAdapters();
     ASSERT_TRUE(f.start());
     QWidget* first = openEditor(f);
     EXPECT_EQ(openEditor(f), first); // a second press shows the open editor as it is

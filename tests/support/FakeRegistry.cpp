@@ -1,5 +1,7 @@
 #include "support/FakeRegistry.h"
 
+#include "driver/DriverLayout.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -25,6 +27,14 @@ std::string dwordBytes(std::uint32_t value)
 void FakeRegistry::putText(const std::string& key, const std::string& name, const std::string& text)
 {
     put(key, name, {kRegSz, text + '\0'});
+}
+
+void FakeRegistry::addAdapter(int index, const char* infSection, std::uint32_t mem, std::uint32_t core)
+{
+    putText(DisplayClassKey(index), kProviderName, kCreativeLabs);
+    putText(DisplayClassKey(index), kInfSection, infSection);
+    putDword(driverSettingsPath(displayKeyName(index)), kMemClock, mem);
+    putDword(driverSettingsPath(displayKeyName(index)), kGrfxClock, core);
 }
 
 void FakeRegistry::putDword(const std::string& key, const std::string& name, std::uint32_t value)

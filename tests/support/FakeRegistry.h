@@ -26,6 +26,10 @@ public:
     void putText(const std::string& key, const std::string& name, const std::string& text);
     void putDword(const std::string& key, const std::string& name, std::uint32_t value);
     void put(const std::string& key, const std::string& name, Value value);
+    // A Creative adapter under display key "000i" with its two clocks.
+    void addAdapter(int index, const char* infSection, std::uint32_t mem, std::uint32_t core);
+    // A GeForceSDR under "0000" at 166/120 and a TNT2 Ultra under "0002" at 183/143.
+    void addTwoAdapters() { addAdapter(0, "GeForceSDR", 166, 120), addAdapter(2, "TNT2ULTRA", 183, 143); }
     // Nothing when the key or the value is missing.
     const Value* find(const std::string& key, const std::string& name) const;
 

@@ -57,7 +57,7 @@ struct Win32Fixture : MessageBoxes {
     explicit Win32Fixture(bool oneAdapter = true) // a GeForceDDR under "0000" at 450/135
     {
         if (oneAdapter)
-            addAdapter(0, "GeForceDDR", 450, 135);
+            reg.addAdapter(0, "GeForceDDR", 450, 135);
     }
     ~Win32Fixture() override // destroys the windows left open
     {
@@ -66,13 +66,6 @@ struct Win32Fixture : MessageBoxes {
     }
     void show(HWND, const std::string& text, UINT icon) override { messages.push_back(text), icons.push_back(icon); }
 
-    void addAdapter(int index, const char* infSection, std::uint32_t mem, std::uint32_t core) // Creative, "000i"
-    {
-        reg.putText(DisplayClassKey(index), kProviderName, kCreativeLabs);
-        reg.putText(DisplayClassKey(index), kInfSection, infSection);
-        reg.putDword(driverSettingsPath(displayKeyName(index)), kMemClock, mem);
-        reg.putDword(driverSettingsPath(displayKeyName(index)), kGrfxClock, core);
-    }
     HWND start()
     {
         Mainfrm* w = Mainfrm::start(state, *this);
@@ -85,7 +78,6 @@ struct Win32Fixture : MessageBoxes {
             + " " + text(main, Mainfrm::IDC_Text2) + "/"
             + std::to_string(sliderValue(control(main, Mainfrm::IDC_Slider2)));
     }
-    bool okEnabled() const { return ::IsWindowEnabled(control(main, Mainfrm::IDC_Command1)); }
 
     TempDir dir;
     std::filesystem::path presetPath = dir / "TAVRL.CFG";

@@ -11,8 +11,7 @@ using P = Presets;
 TEST(Windows, StartAndChildWindowsOutliveTheMainWindow)
 {
     Win32Fixture f(false);
-    f.addAdapter(0, "GeForceSDR", 166, 120);
-    f.addAdapter(2, "TNT2ULTRA", 183, 143);
+    f.reg.addTwoAdapters();
     ASSERT_TRUE(f.start());
     HWND choice = window("Warning");
     ASSERT_TRUE(choice && ::IsWindowVisible(choice) && ::IsWindowVisible(f.main));
