@@ -9,9 +9,12 @@ namespace tavrel {
 namespace {
 
 template <class Char>
-std::optional<StorableName<std::basic_string<Char>>> dropUnstorable(std::basic_string_view<Char> name, std::size_t caret)
+std::optional<StorableName<std::basic_string<Char>>> dropUnstorable(
+    std::basic_string_view<Char> name, std::size_t caret)
 {
-    const auto unstorable = [](Char c) { return !storableInPresetName(static_cast<char32_t>(static_cast<std::make_unsigned_t<Char>>(c))); };
+    const auto unstorable = [](Char c) {
+        return !storableInPresetName(static_cast<char32_t>(static_cast<std::make_unsigned_t<Char>>(c)));
+    };
     if (std::none_of(name.begin(), name.end(), unstorable))
         return std::nullopt;
     caret = std::min(caret, name.size());

@@ -17,8 +17,7 @@ bool storableInPresetName(char32_t c);
 
 // A name typed into the editor without what cannot be stored, and the caret
 // (an index in the name) moved left by what was dropped before it.
-template <class Text>
-struct StorableName {
+template <class Text> struct StorableName {
     Text name;
     std::size_t caret = 0;
 };
