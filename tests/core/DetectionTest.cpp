@@ -68,13 +68,10 @@ TEST(Detection, InfoLinesShowValuesAsTheyReadBack)
     Scanned s({{1, kCL, "TNT2ULTRA"}});
     s.reg.put(DisplayClassKey(1), kDriverDesc, V{kRegBinary, "A"});
     s.reg.put(DisplayClassKey(1), kDriverDate, dword(42));
-    const std::pair<std::string_view, std::string> expected[] = {
-        {"Manufacturer", "Creative Labs"}, {"Driver", ""}, {"Card type", "TNT2ULTRA"}, {"Driver date", "42"}};
-    const auto lines = driverInfoLines(s.state);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].label, expected[i].first);
-        EXPECT_EQ(lines[i].value, expected[i].second);
-    }
+    std::string pairs;
+    for (const InfoLine& line : driverInfoLines(s.state))
+        pairs += std::string(line.label) + "=" + line.value + ";";
+    EXPECT_EQ(pairs, "Manufacturer=Creative Labs;Driver=;Card type=TNT2ULTRA;Driver date=42;");
     EXPECT_EQ(ShowDriverInfo(s.state), "Manufacturer : Creative Labs\r\nDriver             : \r\n"
                                        "Card type       : TNT2ULTRA\r\nDriver date     : 42\r\n");
 }
