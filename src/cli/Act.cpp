@@ -10,46 +10,40 @@
 
 namespace tavrel::cli {
 
+std::string presetSource(const Run& run)
+{
+    const std::string file = "\"" + run.state.presetFile.path.string() + "\"";
+    return run.presets.source == PresetLoad::Source::Defaults ? "the start defaults (there is no " + file + ")"
+                                                              : file;
+}
+
 namespace {
 
 constexpr std::size_t kLabelWidth = 12; // "Manufacturer", "Memory clock"
 
+// A console's font is fixed-width: the labels are padded to one width.
 std::string line(std::string_view label, std::string_view value)
 {
     return std::string(label) + std::string(kLabelWidth - std::min(label.size(), kLabelWidth), ' ') + " : "
         + std::string(value) + "\n";
 }
 
-// The window pads its Info labels for its proportional font; a console's is
-// fixed-width, so the labels are padded anew.
-std::string infoLines(std::string_view shown)
+// A value's own line breaks as the console's: CR LF becomes LF.
+std::string consoleLines(std::string_view value)
 {
     std::string text;
-    while (!shown.empty()) {
-        const std::size_t end = shown.find('\n');
-        std::string_view row = shown.substr(0, end);
-        shown = end == std::string_view::npos ? std::string_view() : shown.substr(end + 1);
-        if (row.ends_with('\r'))
-            row.remove_suffix(1);
-        const std::size_t colon = row.find(':');
-        if (colon == std::string_view::npos) {
-            text += consoleFromAnsi(row) + "\n";
-            continue;
-        }
-        std::string_view label = row.substr(0, colon), value = row.substr(colon + 1);
-        while (label.ends_with(' '))
-            label.remove_suffix(1);
-        if (value.starts_with(' '))
-            value.remove_prefix(1);
-        text += line(consoleFromAnsi(label), consoleFromAnsi(value));
-    }
+    for (std::size_t i = 0; i < value.size(); ++i)
+        if (value[i] != '\r' || i + 1 == value.size() || value[i + 1] != '\n')
+            text += value[i];
     return text;
 }
 
 void printAdapter(Run& run, const std::string& key)
 {
     run.state.AdapterKey = key;
-    std::string text = "Adapter " + key + "\n" + infoLines(ShowDriverInfo(run.state));
+    std::string text = "Adapter " + key + "\n";
+    for (const InfoLine& info : ShowDriverInfo(run.state))
+        text += line(info.label, consoleLines(consoleFromAnsi(info.value)));
     const CurrentClocks clocks = ReadCurrentClocks(run.state);
     text += line("Memory clock", consoleFromAnsi(clocks.memory.text));
     text += line("Core clock", consoleFromAnsi(clocks.core.text)) + "\n";

@@ -6,39 +6,15 @@
 #include "Encoding.h"
 #include "RegistryFile.h"
 #include "Run.h"
+#include "Startup.h"
 #include "Version.h"
-#include "driver/ApplyClocks.h"
 #include "driver/Detection.h"
 #include "driver/DriverLayout.h"
 #include "presets/PresetStore.h"
 
-#ifdef _WIN32
-#include "registry/WinRegistryApi.h"
-#else
-#include "registry/RegFileStore.h"
-#endif
-
 namespace tavrel {
 
 namespace cli {
-
-void say(CommandLineOutput& output, const std::string& text)
-{
-    output.err("tavrel: " + text + "\n");
-}
-
-int usage(CommandLineOutput& output, const std::string& text)
-{
-    say(output, text + " (tavrel --help lists the options)");
-    return kExitUsage;
-}
-
-std::string presetSource(const Run& run)
-{
-    const std::string file = "\"" + run.state.presetFile.path.string() + "\"";
-    return run.presets.source == PresetLoad::Source::Defaults ? "the start defaults (there is no " + file + ")"
-                                                              : file;
-}
 
 namespace {
 
@@ -105,17 +81,12 @@ std::string adapterList(const DriverState& state)
 
 // Loads the presets, finds the adapters and picks the one to work on; a
 // status when the run ends here.
-std::optional<int> load(Run& run, RegFileStore* file)
+std::optional<int> load(Run& run)
 {
     ProgramState& state = run.state;
     run.presets = LoadPresets(state.presetFile, state.PresetTable, PresetDefaults::Start);
     if (ScanDisplayKeys(state) == ScanOutcome::NoAdapter) {
-#ifdef _WIN32
-        (void)file; // the system's registry: no file to blame
         say(run.output, consoleFromUtf8(noAdapterMessage({})));
-#else
-        say(run.output, consoleFromUtf8(noAdapterMessage(file ? registryFileShortfall(*file) : std::string())));
-#endif
         return kExitNotWritten;
     }
     const Options& o = run.request.options;
@@ -175,20 +146,17 @@ int runCommandLine(std::span<const std::string> args, const FilePath& programFol
     Request request;
     if (const auto status = parse(args, request, output))
         return *status;
-#ifdef _WIN32
-    WinRegistryApi registry;
-    RegFileStore* file = nullptr;
-#else
-    RegFileStore registry(request.options.registry ? FilePath(*request.options.registry) : defaultRegistryPath());
-    if (!registry.load()) {
-        say(output, registry.loadError().message() + "; nothing was written");
+    const ProgramStart start = startProgram(programFolder, request.options.registry);
+    if (!start.registryError.empty()) {
+        say(output, consoleFromUtf8(start.registryError) + "; nothing was written");
         return kExitNotWritten;
     }
-    RegFileStore* file = &registry;
-#endif
-    ProgramState state(registry, PresetFile(PresetFilePath(programFolder)));
-    Run run { output, state, request, {}, {} };
-    if (const auto status = load(run, file))
+    if (!start.noAdapter.empty()) {
+        say(output, consoleFromUtf8(start.noAdapter));
+        return kExitNotWritten;
+    }
+    Run run { output, *start.state, request, {}, {} };
+    if (const auto status = load(run))
         return *status;
     return request.options.info ? printInfo(run) : writeClocks(run);
 }

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "CommandLine.h"
+#include "Output.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -45,5 +45,20 @@ void StdioOutput::err(std::string_view text)
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }
+
+namespace cli {
+
+void say(CommandLineOutput& output, const std::string& text)
+{
+    output.err("tavrel: " + text + "\n");
+}
+
+int usage(CommandLineOutput& output, const std::string& text)
+{
+    say(output, text + " (tavrel --help lists the options)");
+    return kExitUsage;
+}
+
+} // namespace cli
 
 } // namespace tavrel

@@ -3,12 +3,13 @@
 #include <optional>
 #include <string>
 
-#include "CommandLine.h"
 #include "Options.h"
+#include "Output.h"
 #include "ProgramState.h"
 #include "driver/DriverLayout.h"
 
-// Inside the command line: what one run carries from step to step.
+// Inside the command line: what one run carries from step to step, and the
+// work done once the arguments are read (Act.cpp).
 namespace tavrel::cli {
 
 // The sliders' ranges, memory clock first.
@@ -30,11 +31,6 @@ struct Run {
     PresetLoad presets;
     std::string key; // the adapter worked on
 };
-
-// "tavrel: text" on the error output.
-void say(CommandLineOutput& output, const std::string& text);
-// The same with the pointer to --help; returns kExitUsage.
-int usage(CommandLineOutput& output, const std::string& text);
 
 // The file's path in quotes, or the defaults that stand in for it.
 std::string presetSource(const Run& run);

@@ -92,13 +92,13 @@ void MainfrmModel::showPresetNames()
 
 void MainfrmModel::showAdapter()
 {
-    // The core ends each line with CR LF; the box takes "\n" between lines.
+    // Spaces after each label line the colons up in the windows'
+    // proportional font, as the form was drawn.
+    static const std::size_t spaces[] = { 1, 13, 7, 5 };
     std::string shown;
-    for (const char c : ShowDriverInfo(state_))
-        if (c != '\r')
-            shown += c;
-    if (shown.ends_with('\n'))
-        shown.pop_back();
+    const auto lines = ShowDriverInfo(state_);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        shown += (i ? "\n" : "") + std::string(lines[i].label) + std::string(spaces[i], ' ') + ": " + lines[i].value;
     view_.setText(IDC_Text3, shown);
 
     const CurrentClocks clocks = ReadCurrentClocks(state_);

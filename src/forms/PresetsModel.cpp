@@ -4,6 +4,7 @@
 #include <array>
 
 #include "ProgramState.h"
+#include "presets/PresetName.h"
 #include "presets/PresetStore.h"
 
 namespace tavrel {
@@ -19,21 +20,6 @@ constexpr EntryControls entry(int index)
     using P = PresetsControls;
     return { P::IDC_Text1 + 3 * index, P::IDC_Text2 + 3 * index, P::IDC_Text3 + 3 * index,
         P::IDC_Slider1 + 2 * index, P::IDC_Slider2 + 2 * index };
-}
-
-// TEMPORARY until the presets rule lands
-struct StorableName {
-    std::string text;
-    std::size_t caret;
-};
-StorableName storableName(const std::string& text, std::size_t caret)
-{
-    const auto unstorable = [](char c) { return c == '"' || c == '\r' || c == '\n'; };
-    caret = std::min(caret, text.size());
-    const auto dropped = std::count_if(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(caret), unstorable);
-    std::string kept = text;
-    kept.erase(std::remove_if(kept.begin(), kept.end(), unstorable), kept.end());
-    return { kept, caret - static_cast<std::size_t>(dropped) };
 }
 
 } // namespace
@@ -195,12 +181,12 @@ void PresetsModel::Text10_Change()
 // Typed and pasted text alike; a name read from the file is shown as it is.
 void PresetsModel::dropUnstorable(int nameBox)
 {
-    const std::string text = view_.text(nameBox);
-    const StorableName kept = storableName(text, static_cast<std::size_t>(std::max(view_.caret(nameBox), 0)));
-    if (kept.text == text)
+    const auto kept
+        = storablePresetName(view_.text(nameBox), static_cast<std::size_t>(std::max(view_.caret(nameBox), 0)));
+    if (!kept)
         return;
-    view_.setText(nameBox, kept.text);
-    view_.setCaret(nameBox, static_cast<int>(kept.caret));
+    view_.setText(nameBox, kept->name);
+    view_.setCaret(nameBox, static_cast<int>(kept->caret));
 }
 
 void PresetsModel::Command1_Click()

@@ -12,13 +12,17 @@ void QtMessageBoxes::show(QWidget* parent, const QString& text)
     box.exec();
 }
 
+QString registryRefusedMessage(const std::string& error)
+{
+    return QStringLiteral("Tavrel cannot use its registry file, so it will end without changing anything.\n\n")
+        + QString::fromStdString(error);
+}
+
 bool loadRegistryFile(RegFileStore& store, MessageBoxes& messages)
 {
     if (store.load())
         return true;
-    messages.show(nullptr,
-                  QStringLiteral("Tavrel cannot use its registry file, so it will end without changing anything.\n\n")
-                      + QString::fromStdString(store.loadError().message()));
+    messages.show(nullptr, registryRefusedMessage(store.loadError().message()));
     return false;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <QString>
 
 class QWidget;
@@ -22,6 +24,10 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     void show(QWidget* parent, const QString& text) override;
 };
+
+// Why the program ends when its registry file is refused: `error` names the
+// file, the line and the reason.
+QString registryRefusedMessage(const std::string& error);
 
 // Loads the registry file; when it is refused, says which file, which line
 // and why, and returns false: the program then ends without writing.

@@ -2,10 +2,8 @@
 
 #include <QCoreApplication>
 #include <QFont>
-#include <QFontInfo>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QSettings>
 #include <QString>
 
 #include "Version.h"
@@ -26,22 +24,6 @@ void initResources()
 
 QFont layoutFont()
 {
-#ifdef _WIN32
-    // The dialog font that "MS Shell Dlg 2" stands for (Tahoma), else the
-    // system's message font. A Wine prefix without Windows' fonts may have
-    // neither: Qt then falls back on any font, so take one it really has.
-    const QSettings substitutes(
-        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes"),
-        QSettings::NativeFormat);
-    const QString faces[] = {substitutes.value(QStringLiteral("MS Shell Dlg 2")).toString(),
-                             QGuiApplication::font().family(), QStringLiteral("Liberation Sans"),
-                             QStringLiteral("Arial")};
-    for (const QString& face : faces) {
-        const QFont font(face, 8);
-        if (!face.isEmpty() && QFontInfo(font).family().compare(face, Qt::CaseInsensitive) == 0)
-            return font;
-    }
-#endif
     return QFont(QStringLiteral("Liberation Sans"), 8);
 }
 

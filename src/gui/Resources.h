@@ -4,9 +4,7 @@ class QFont;
 
 namespace tavrel {
 
-// The font the windows were laid out for: 8 points of the system's dialog
-// font on Windows, where the layout came from, and of Liberation Sans
-// elsewhere.
+// The font the windows were laid out for: 8 points of Liberation Sans.
 QFont layoutFont();
 
 // Registers the images of resources/tavrel.qrc. They are compiled into a static

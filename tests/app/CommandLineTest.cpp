@@ -19,6 +19,7 @@ TEST(CommandLine, ExitStatusWhatIsPrintedAndWhatLandsInTheFile)
     fs::copy_file(samplePath("one-adapter.reg"), dir / "caf\xe9.reg"); // not UTF-8: opened as the bytes given
     writeBytes(dir / "bad.reg", "not a registry\r\n");
     writeBytes(dir / "empty.reg", "");
+    writeBytes(dir / "other.reg", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\X]\r\n");
     fs::create_symlink(dir / "nowhere.reg", dir / "dangling.reg");
     // config: 1 "Fast", 2 "Quiet", 3 with clocks that are texts but read as numbers, 4 out of range.
     // short: a NUL in a clock, a clock out of range, then the file ends with preset 3's name.
@@ -73,7 +74,8 @@ TEST(CommandLine, ExitStatusWhatIsPrintedAndWhatLandsInTheFile)
          {"drivers: the registry file \"", "nonexist.reg\" does not exist.\n"}, {}},
         {"dangling.reg", "config", "--preset 1", 1, {"dangling.reg\" does not exist.\n"}, {}},
         {"empty.reg", "config", "--memory-clock 320", 1, {"empty.reg\" is empty.\n"}, {}},
-        {"bad.reg", "config", "--memory-clock 320", 1, {}, {}},
+        {"other.reg", "config", "--info", 1, {"other.reg\" holds no display keys.\n"}, {}},
+        {"bad.reg", "config", "--memory-clock 320", 1, {"^tavrel: \"", "bad.reg\", line 1: ", "; nothing was written\n"}, {}},
         {"", "config", "--info", 2, {"--registry needs a file name"}, {}},
         {"one-adapter.reg", "config", "--preset 4", 2,
          {"preset 4 \"Wild\" in \"",

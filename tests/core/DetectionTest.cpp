@@ -63,13 +63,15 @@ TEST(Detection, ScanRecognisesExactlyTheCreativeCards)
 }
 
 // A value that cannot be read shows as nothing, not as the value read before it.
-TEST(Detection, InfoLinesEndInCrLfAndShowValuesAsTheyReadBack)
+TEST(Detection, InfoLinesShowValuesAsTheyReadBack)
 {
     Scanned s({{1, kCL, "TNT2ULTRA"}});
     s.reg.put(DisplayClassKey(1), kDriverDesc, V{kRegBinary, "A"});
     s.reg.put(DisplayClassKey(1), kDriverDate, dword(42));
-    EXPECT_EQ(ShowDriverInfo(s.state), "Manufacturer : Creative Labs\r\nDriver             : \r\n"
-                                       "Card type       : TNT2ULTRA\r\nDriver date     : 42\r\n");
+    std::string pairs;
+    for (const InfoLine& line : ShowDriverInfo(s.state))
+        pairs += std::string(line.label) + "=" + line.value + ";";
+    EXPECT_EQ(pairs, "Manufacturer=Creative Labs;Driver=;Card type=TNT2ULTRA;Driver date=42;");
 }
 
 TEST(Detection, CurrentClocksAndTheirDefaults)

@@ -38,25 +38,23 @@ ScanOutcome ScanDisplayKeys(DriverState& state)
     return ScanOutcome::OneAdapter;
 }
 
-std::string ShowDriverInfo(DriverState& state)
+std::array<InfoLine, 4> ShowDriverInfo(DriverState& state)
 {
-    static const std::pair<const std::string*, const char*> lines[] = {
-        {&kProviderName, "Manufacturer : "},
-        {&kDriverDesc, "Driver             : "},
-        {&kInfSection, "Card type       : "},
-        {&kDriverDate, "Driver date     : "},
-    };
+    std::array<InfoLine, 4> lines {{
+        {"Manufacturer", {}},
+        {"Driver", {}},
+        {"Card type", {}},
+        {"Driver date", {}},
+    }};
+    const std::string* valueNames[] = {&kProviderName, &kDriverDesc, &kInfSection, &kDriverDate};
     const std::string key = adapterKeyPath(state.AdapterKey);
-    std::string info;
-    for (const auto& [valueName, label] : lines) {
-        QueryValue(state, key, *valueName);
-        info += label;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        QueryValue(state, key, *valueNames[i]);
         // A value that cannot be read shows as nothing after its label.
         if (state.QueryValueStatus == kStatusSuccess)
-            info += state.QueryValueResult.toText();
-        info += "\r\n";
+            lines[i].value = state.QueryValueResult.toText();
     }
-    return info;
+    return lines;
 }
 
 CurrentClocks ReadCurrentClocks(DriverState& state)

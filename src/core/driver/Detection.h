@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "registry/regdecl.h"
 #include "values/LooseValue.h"
@@ -39,8 +40,16 @@ enum class ScanOutcome {
 // the card types, counts them and sets AdapterKey to the highest one.
 ScanOutcome ScanDisplayKeys(DriverState& state);
 
-// The four Info lines of the adapter key, each ending in CR LF.
-std::string ShowDriverInfo(DriverState& state);
+// One Info line of the adapter: what it names, and the value read, which
+// is empty when it cannot be read. Each front end lays the lines out for its
+// own font.
+struct InfoLine {
+    std::string_view label; // "Manufacturer", "Driver", "Card type", "Driver date"
+    std::string value; // Windows-1252
+};
+
+// The four Info lines of the adapter key, in the order shown.
+std::array<InfoLine, 4> ShowDriverInfo(DriverState& state);
 
 // What one clock's text box and slider receive, in that order.
 struct ClockReading {

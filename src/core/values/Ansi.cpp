@@ -11,6 +11,31 @@ constexpr std::array<char16_t, 32> kHigh = {0x20AC, 0x0081, 0x201A, 0x0192, 0x20
                                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// The length of the UTF-8 sequence at text[i] and its code point; 0 when
+// there is none (a stray or cut byte, an overlong or surrogate form).
+std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& cp)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1
+        : lead >= 0xC2 && lead < 0xE0      ? 2
+        : lead >= 0xE0 && lead < 0xF0      ? 3
+        : lead >= 0xF0 && lead < 0xF5      ? 4
+                                           : 0;
+    if (length == 0 || i + length > text.size())
+        return 0;
+    cp = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < smallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
+        return 0;
+    return length;
+}
+
 } // namespace
 
 char16_t ansiToUnicode(unsigned char c)
@@ -60,6 +85,23 @@ std::string ansiToUtf8(std::string_view ansi)
             out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
             out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
         }
+    }
+    return out;
+}
+
+std::string utf8ToAnsi(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(utf8, i, cp);
+        if (length == 0) {
+            out += utf8[i++];
+            continue;
+        }
+        out += cp < 0x10000 ? unicodeToAnsi(static_cast<char16_t>(cp)) : '?';
+        i += length;
     }
     return out;
 }

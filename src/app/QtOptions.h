@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,9 +10,5 @@ namespace tavrel {
 // the rest that every Qt program takes), which Qt reads for the window and
 // the command line has no use for.
 std::vector<std::string> argumentsWithoutQtOptions(int argc, char* argv[]);
-
-// The folder that holds the program file, found without an application
-// object (the command line makes none).
-std::filesystem::path programFolder(const char* argv0);
 
 } // namespace tavrel

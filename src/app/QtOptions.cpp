@@ -1,10 +1,6 @@
-#include "Startup.h"
+#include "QtOptions.h"
 
 #include <string_view>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace tavrel {
 
@@ -66,23 +62,6 @@ std::vector<std::string> argumentsWithoutQtOptions(int argc, char* argv[])
             ++i;
     }
     return args;
-}
-
-std::filesystem::path programFolder([[maybe_unused]] const char* argv0)
-{
-    std::error_code ec;
-#ifdef _WIN32
-    std::wstring file(32768, L'\0');
-    const DWORD size = GetModuleFileNameW(nullptr, file.data(), static_cast<DWORD>(file.size()));
-    if (size > 0 && size < file.size()) {
-        file.resize(size);
-        return std::filesystem::path(file).parent_path();
-    }
-#elif defined(__linux__)
-    if (const auto self = std::filesystem::read_symlink("/proc/self/exe", ec); !ec)
-        return self.parent_path();
-#endif
-    return std::filesystem::absolute(std::filesystem::path(argv0 ? argv0 : ""), ec).parent_path();
 }
 
 } // namespace tavrel
