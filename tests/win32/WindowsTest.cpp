@@ -8,7 +8,7 @@ using P = Presets;
 // The windows as the program starts them: the main window with its icon and logo and the adapter choice beside
 // it; Enter presses the focused button; the editor opens once. The choice and the editor outlive the main window
 // and still do their work; a double quote typed in a name is dropped. Without an adapter no window opens.
-TEST(Windows, StartAndChildWindowsOutliveTheMainWindow)
+TEST(Win32Windows, StartAndChildWindowsOutliveTheMainWindow)
 {
     Win32Fixture f(false);
     f.reg.addTwoAdapters();

@@ -122,7 +122,7 @@ TEST(Win32Wiring, EventsReachTheModelAndTheViewReachesTheControls)
 
 // The command line writes where its output goes; with nowhere to go (Windows 95/98/ME, started without a console)
 // its text comes in one box at the end, an error box when it holds an error.
-TEST(Windows, CommandLineTextGoesToItsHandleOrOneBox)
+TEST(Win32Windows, CommandLineTextGoesToItsHandleOrOneBox)
 {
     HANDLE read = nullptr, write = nullptr;
     ASSERT_TRUE(::CreatePipe(&read, &write, nullptr, 0));

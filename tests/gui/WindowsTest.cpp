@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "GuiFixture.h"
+#include "registry/RegFileStore.h"
 
 namespace tavrel::test {
 namespace {
@@ -14,7 +15,7 @@ void retype(QLineEdit* box, const char* text) { box->clear(), QTest::keyClicks(b
 // The editor opens once and its "OK" renames the options. The editor and the adapter choice stay usable when the
 // main window is closed first. A double quote or line break would end a name in the file: typed or pasted, it is
 // dropped.
-TEST(Presets, ChildWindowsOutliveTheMainWindow)
+TEST(QtWindows, ChildWindowsOutliveTheMainWindow)
 {
     GuiFixture f(false);
     f.reg.addTwoAdapters();
@@ -38,6 +39,21 @@ TEST(Presets, ChildWindowsOutliveTheMainWindow)
     f.click("Command1", e);
     EXPECT_TRUE(e.isNull());
     EXPECT_TRUE(readBytes(f.presetPath).starts_with("\"abx,y\"\r\n\"300\"\r\n"));
+}
+
+// Without an adapter, or with a registry file it refuses, the program ends with a message.
+TEST(QtWindows, NoAdapterOrARefusedRegistryFileEndsWithAMessage)
+{
+    GuiFixture f(false);
+    EXPECT_EQ(f.start(), nullptr);
+    writeBytes(f.dir / "registry.reg", "not a registry\r\n");
+    RegFileStore store(f.dir / "registry.reg");
+    EXPECT_FALSE(loadRegistryFile(store, f));
+    RegFileStore sample(samplePath("one-adapter.reg"));
+    EXPECT_TRUE(loadRegistryFile(sample, f)); // and says nothing
+    EXPECT_EQ(f.messages.size(), 2u);
+    EXPECT_EQ(f.messages.at(0), kNoAdapterMessage);
+    EXPECT_NE(f.messages.at(1).find("registry.reg\", line 1"), std::string::npos) << f.messages.at(1);
 }
 
 } // namespace tavrel::test
