@@ -108,7 +108,7 @@ struct IndexedFile {
         if (regfile::detectEncoding(bytes, width, start))
             width = 1, start = 0;
         const std::size_t size = bytes.size() - bytes.size() % width;
-        text.reset(bytes.substr(0, size), 0, size, width);
+        text.reset(bytes.substr(0, size), width);
         bodyStart = text.nextLine(text.lineEnd(start, size), size);
         index.reset(size / width, bodyStart);
         index.scan(text, bodyStart, size);
