@@ -108,7 +108,7 @@ std::string adapterList(const DriverState& state)
 std::optional<int> load(Run& run, RegFileStore* file)
 {
     ProgramState& state = run.state;
-    run.presets = LoadPresets(state.presetFile, state.PresetTable, PresetDefaults::Start);
+    run.presets = loadPresets(state.presetFile, state.PresetTable, PresetDefaults::Start);
     if (ScanDisplayKeys(state) == ScanOutcome::NoAdapter) {
 #ifdef _WIN32
         (void)file; // the system's registry: no file to blame

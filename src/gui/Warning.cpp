@@ -43,7 +43,7 @@ void Warning::Option2_Click() { AdapterChoice = kCardTNT2Ultra; }
 
 void Warning::Command1_Click()
 {
-    if (ApplyAdapterChoice(state_, AdapterChoice))
+    if (applyAdapterChoice(state_, AdapterChoice))
         emit adapterChanged();
     close();
 }

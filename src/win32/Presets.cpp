@@ -134,7 +134,7 @@ void Presets::Form_Load()
     // A file that cannot be created here is reported by "OK", which writes
     // it again; an unreadable file leaves the table as it was, and that is
     // shown.
-    if (LoadPresets(state_.presetFile, table, PresetDefaults::Editor).source == PresetLoad::Source::Defaults) {
+    if (loadPresets(state_.presetFile, table, PresetDefaults::Editor).source == PresetLoad::Source::Defaults) {
         for (int i = 0; i < 4; ++i) {
             setSliderValue(item(entry(i).memorySlider), at(i).MemoryClock.toInt32().value_or(0));
             setSliderValue(item(entry(i).coreSlider), at(i).CoreClock.toInt32().value_or(0));
@@ -294,7 +294,7 @@ void Presets::Command1_Click()
         texts[static_cast<std::size_t>(i)]
             = { windowText(item(c.name)), windowText(item(c.memoryBox)), windowText(item(c.coreBox)) };
     }
-    StorePresetEntries(state_.PresetTable, texts);
+    storePresetEntries(state_.PresetTable, texts);
 
     // The store replaces the file whole or not at all, so a failure leaves
     // the previous presets on disk; the ones entered stay in use for this run.

@@ -72,7 +72,7 @@ void Warning::Option2_Click()
 
 void Warning::Command1_Click()
 {
-    if (ApplyAdapterChoice(state_, AdapterChoice) && ::IsWindow(notify_))
+    if (applyAdapterChoice(state_, AdapterChoice) && ::IsWindow(notify_))
         ::SendMessageA(notify_, kAdapterChangedMessage, 0, 0);
     close();
 }

@@ -237,12 +237,12 @@ TEST(RegFileStore, TwoProcessesWritingAtOnceLoseNothing)
     };
     auto writeAll = [&](const char* prefix, int odd) {
         RegFileStore store(dir / "r.reg");
-        RegistryAccess access(store);
+        DriverState access(store);
         int failures = !store.load();
         for (int i = 0; i < 30; ++i) {
             failures += putRaw(store, kDefault, prefix + std::to_string(i), dword(i)) != 0;
             const int memory = 100 + 2 * i + odd; // below 256: the low byte tells the pair
-            failures += !ApplyClocks(access, "0000", std::to_string(memory), std::to_string(memory + 100)).written;
+            failures += !applyClocks(access, "0000", std::to_string(memory), std::to_string(memory + 100)).written;
             failures += !pairWritten();
         }
         return failures;
