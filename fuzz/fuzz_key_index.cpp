@@ -10,15 +10,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzedDataProvider in(data, size);
-    std::string bytes;
-    if (in.ConsumeBool()) {
-        bytes = in.ConsumeRemainingBytesAsString();
-    } else {
-        bytes = tavrel::test::generatedRegFile([&](unsigned n) { return in.ConsumeIntegralInRange<unsigned>(0, n - 1); });
-    }
+    const std::string bytes = in.ConsumeBool() ? in.ConsumeRemainingBytesAsString() : tavrel::test::generatedRegFile(
+        [&](unsigned n) { return in.ConsumeIntegralInRange<unsigned>(0, n - 1); });
     const std::string difference = tavrel::test::indexDifference(bytes);
-    if (!difference.empty())
-        std::fprintf(stderr, "%s\n", difference.c_str());
-    FUZZ_CHECK(difference.empty());
+    FUZZ_CHECK((std::fprintf(stderr, "%s", difference.c_str()), difference.empty()));
     return 0;
 }

@@ -129,7 +129,7 @@ bool Mainfrm::Form_Load()
 
 void Mainfrm::loadPresets()
 {
-    const PresetLoad load = loadPresets(state_.presetFile, state_.PresetTable, PresetDefaults::Start);
+    const PresetLoad load = tavrel::loadPresets(state_.presetFile, state_.PresetTable, PresetDefaults::Start);
     if (load.source == PresetLoad::Source::Defaults) {
         // The sliders start at preset 1's clocks until the adapter's are read.
         setSliderValue(ui->Slider1, state_.PresetTable[0].MemoryClock.toInt32().value_or(0));
@@ -235,7 +235,7 @@ void Mainfrm::Text2_Change()
 void Mainfrm::Command1_Click()
 {
     const ApplyOutcome outcome
-        = applyClocks(state_, state_.AdapterKey, toAnsi(ui->Text1->text()), toAnsi(ui->Text2->text()));
+        = tavrel::applyClocks(state_, state_.AdapterKey, toAnsi(ui->Text1->text()), toAnsi(ui->Text2->text()));
     if (!outcome.message.empty())
         messages_.show(this, QString::fromStdString(outcome.message));
     // After a failure "OK" stays enabled, to try again.

@@ -112,7 +112,7 @@ bool Mainfrm::Form_Load()
 
 void Mainfrm::loadPresets()
 {
-    const PresetLoad load = loadPresets(state_.presetFile, state_.PresetTable, PresetDefaults::Start);
+    const PresetLoad load = tavrel::loadPresets(state_.presetFile, state_.PresetTable, PresetDefaults::Start);
     if (load.source == PresetLoad::Source::Defaults) {
         // The sliders start at preset 1's clocks until the adapter's are read.
         setSliderValue(item(IDC_Slider1), state_.PresetTable[0].MemoryClock.toInt32().value_or(0));
@@ -262,7 +262,7 @@ void Mainfrm::Text2_Change()
 void Mainfrm::Command1_Click()
 {
     const ApplyOutcome outcome
-        = applyClocks(state_, state_.AdapterKey, windowText(item(IDC_Text1)), windowText(item(IDC_Text2)));
+        = tavrel::applyClocks(state_, state_.AdapterKey, windowText(item(IDC_Text1)), windowText(item(IDC_Text2)));
     if (!outcome.message.empty())
         messages_.show(hwnd(), utf8ToAnsi(outcome.message));
     // After a failure "OK" stays enabled, to try again.

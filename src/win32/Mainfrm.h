@@ -12,7 +12,7 @@ class MessageBoxes;
 
 // The main window: the driver's Info, the two clocks on sliders and in text
 // boxes, the preset buttons, and "OK", "Reset", "Defaults", "Close". It shows
-// what the core reads and decides; "OK" itself is applyClocks.
+// what the core reads and decides; "OK" itself is tavrel::applyClocks.
 class Mainfrm final : public Window {
 public:
     // Control IDs, in tab order.
