@@ -99,7 +99,7 @@ private:
     };
 
     // A header line as foldAndHash leaves it: its words, where it ends, and
-    // the state before its last word.
+    // what it found up to the end (the hash stops before the last word).
     struct LineScan {
         std::size_t words;
         std::size_t end; // from the '['
