@@ -73,9 +73,10 @@ TEST(RegFileStore, ReadsEverySyntaxFormInEveryEncoding)
          {kRegSz, "default\0"s}},
         {Any, R"("Plain"="C:\\path \"quoted\" é")", s, "Plain", 0, {kRegSz, "C:\\path \"quoted\" \xE9\0"s}},
         {Any, R"(  "Indented" = dword:0000012c ; a comment after the data)", s, "Indented", 0, dword(300)},
-        {Any, "\"Binary\"=hex:01,02,\\\n  03,04", s, "Binary", 0, {kRegBinary, "\x01\x02\x03\x04"}},
+        {Any, "\"Binary\"=hex:0F,02,\\\n  03,04", s, "Binary", 0, {kRegBinary, "\x0F\x02\x03\x04"}},
         {Any, "\"Gone\"=\"x\"\n\"Gone\"=-", s, "Gone", kStatusNotFound, {}},
-        {Any, "\"Bad\"=dword:123456789", s, "Bad", kStatusNotFound, {}},
+        {Any, "\"Bad\"=dword:123456789\n\"BadType\"=hex(7:61,00", s, "Bad", kStatusNotFound, {}},
+        {Any, "", s, "BadType", kStatusNotFound, {}},
         {Regedit4, "\"Multi8\"=hex(7):61,00,62,00,00", s, "Multi8", 0, {kRegMultiSz, "a\0b\0\0"s}},
         {Version5, "\"NoEnd16\"=hex(1):61,00,62,00", s, "NoEnd16", 0, {kRegSz, "ab"}},
         // '?' for what Windows-1252 cannot hold.
@@ -117,7 +118,7 @@ TEST(RegFileStore, ReadsEverySyntaxFormInEveryEncoding)
 TEST(RegFileStore, RewriteChangesOnlyTheLinesOfTheValueWritten)
 {
     const std::string body = "; keep me\n[HKEY_LOCAL_MACHINE\\" + kDefault
-        + "]\n\"NoEnd\"=hex(1):61,62\n\"Long\"=hex(4):2c,01,00,00,00,00,00,00\n"
+        + "]\n\"NoEnd\"=hex(1):61,62\n\"Cont\"=hex:01,\\\n  02\n\"Long\"=hex(4):2c,01,00,00,00,00,00,00\n"
           "\"MemClock\"=dword:0000012c ; stock\n\"None\"=hex(0):\n\"GrfxClock\"=\"120\"\n\n"
           "[HKEY_LOCAL_MACHINE\\Software\\Other]\n\"x\"=dword:00000001\n\n";
     auto with = [&](std::initializer_list<std::pair<std::string_view, std::string_view>> changes) {
@@ -132,6 +133,7 @@ TEST(RegFileStore, RewriteChangesOnlyTheLinesOfTheValueWritten)
                    std::optional<Also> also = {}; } cases[] = {
         {kDefault, "memclock", dword(350), with({{"dword:0000012c ; stock", "dword:0000015e ; stock"}})},
         {kDefault, "GrfxClock", dword(135), with({{"\"GrfxClock\"=\"120\"", grfx135}})},
+        {kDefault, "Cont", dword(5), with({{"hex:01,\\\n  02", "dword:00000005"}})}, // its two lines become one
         {kDefault, "Added", dword(7), with({{"\"120\"\n", "\"120\"\n\"Added\"=dword:00000007\n"}})},
         {"Software", "v", {kRegSz, "1\0"s}, body + "[HKEY_LOCAL_MACHINE\\Software]\n\"v\"=\"1\"\n\n"},
         {"Software\\New", nullptr, {}, body + "[HKEY_LOCAL_MACHINE\\Software\\New]\n\n"},
