@@ -322,21 +322,17 @@ int startupReads(const fs::path& file)
         std::fprintf(stderr, "%s\n", store.loadError().message().c_str());
         return 1;
     }
-    RegistryAccess state(store);
     bool ok = true;
     for (int i = 0; i < 5; ++i) {
         const std::string key = kDisplay + "000" + std::to_string(i);
-        QueryValue(state, key, "ProviderName");
-        ok = ok && (state.QueryValueStatus == kStatusSuccess) == (i < 2);
-        QueryValue(state, key, "InfSection");
+        ok = ok && (QueryValue(store, key, "ProviderName").QueryValueStatus == kStatusSuccess) == (i < 2);
+        QueryValue(store, key, "InfSection");
     }
-    for (const char* name : {"ProviderName", "DriverDesc", "InfSection", "DriverDate"}) {
-        QueryValue(state, kDisplay + "0000", name);
-        ok = ok && state.QueryValueStatus == kStatusSuccess;
-    }
+    for (const char* name : {"ProviderName", "DriverDesc", "InfSection", "DriverDate"})
+        ok = ok && QueryValue(store, kDisplay + "0000", name).QueryValueStatus == kStatusSuccess;
     for (const char* name : {"GrfxClock", "MemClock"}) {
-        QueryValue(state, kDisplay + "0000\\DEFAULT", name);
-        ok = ok && state.QueryValueStatus == kStatusSuccess && state.QueryValueResult.isInt32();
+        const ValueRead read = QueryValue(store, kDisplay + "0000\\DEFAULT", name);
+        ok = ok && read.QueryValueStatus == kStatusSuccess && read.QueryValueResult.isInt32();
     }
     const double wall = millisSince(start);
     const double cpu = cpuMillis() - cpuStart;
@@ -416,7 +412,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", store.loadError().message().c_str());
         return 1;
     }
-    RegistryAccess state(store);
     for (int r = 0; r < runs; ++r) {
         start = Clock::now();
         timeProgram({"cp", file.string(), (dir / "copy.reg").string()});
@@ -426,7 +421,7 @@ int main(int argc, char** argv)
 
         start = Clock::now();
         const std::int32_t status =
-            SetKeyValue(state, kDisplay + "0000\\DEFAULT", "MemClock", LooseValue(300 + r), kRegDword);
+            SetKeyValue(store, kDisplay + "0000\\DEFAULT", "MemClock", LooseValue(300 + r), kRegDword);
         write.push_back(millisSince(start));
         if (status != kStatusSuccess) {
             std::fprintf(stderr, "SetKeyValue: %s\n", store.lastWriteError().message().c_str());

@@ -59,10 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(reloaded.load());
     for (RegistryApi* api : {static_cast<RegistryApi*>(&store), static_cast<RegistryApi*>(&reloaded)})
         for (const std::string& name : names) {
-            RegistryAccess access(*api);
-            QueryValue(access, key, name);
-            FUZZ_CHECK(access.QueryValueStatus == 0 && access.QueryValueResult == (type == kRegSz ? LooseValue(value.toText()) : value));
-            FUZZ_CHECK(SetKeyValue(access, key, name, value, type) == kStatusSuccess && readBytes(file) == written);
+            const ValueRead read = QueryValue(*api, key, name);
+            FUZZ_CHECK(read.QueryValueStatus == 0 && read.QueryValueResult == (type == kRegSz ? LooseValue(value.toText()) : value));
+            FUZZ_CHECK(SetKeyValue(*api, key, name, value, type) == kStatusSuccess && readBytes(file) == written);
         }
     return 0;
 }

@@ -133,7 +133,7 @@ int writeClocks(Run& run)
                 clocks.push_back(
                     { i == 0 ? ClockKind::Memory : ClockKind::Core, texts[static_cast<std::size_t>(i)] });
     }
-    const ApplyOutcome outcome = WriteClocks(run.state, run.key, clocks);
+    const ApplyOutcome outcome = writeClocks(run.state, run.key, clocks);
     // The numbers written, which a preset's text may spell otherwise ("330.5", "&H8C"); a half-done write
     // lists what it did write before it says why it stopped.
     std::string text;

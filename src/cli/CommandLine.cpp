@@ -84,7 +84,7 @@ std::string adapterList(const DriverState& state)
 std::optional<int> load(Run& run)
 {
     ProgramState& state = run.state;
-    run.presets = LoadPresets(state.presetFile, state.PresetTable, PresetDefaults::Start);
+    run.presets = loadPresets(state.presetFile, state.PresetTable, PresetDefaults::Start);
     if (ScanDisplayKeys(state) == ScanOutcome::NoAdapter) {
         say(run.output, consoleFromUtf8(noAdapterMessage({})));
         return kExitNotWritten;

@@ -71,7 +71,7 @@ bool MainfrmModel::Form_Load()
 
 void MainfrmModel::loadPresets()
 {
-    const PresetLoad load = LoadPresets(state_.presetFile, state_.PresetTable, PresetDefaults::Start);
+    const PresetLoad load = tavrel::loadPresets(state_.presetFile, state_.PresetTable, PresetDefaults::Start);
     if (load.source == PresetLoad::Source::Defaults) {
         // The sliders start at preset 1's clocks until the adapter's are read.
         view_.setSliderValue(IDC_Slider1, state_.PresetTable[0].MemoryClock.toInt32().value_or(0));
@@ -102,10 +102,10 @@ void MainfrmModel::showAdapter()
     view_.setText(IDC_Text3, shown);
 
     const CurrentClocks clocks = ReadCurrentClocks(state_);
-    applyClocks(clocks.core, clocks.memory);
+    showClocks(clocks.core, clocks.memory);
 }
 
-void MainfrmModel::applyClocks(const ClockReading& core, const ClockReading& memory)
+void MainfrmModel::showClocks(const ClockReading& core, const ClockReading& memory)
 {
     setClockText(IDC_Text2, core.text);
     if (core.slider)
@@ -164,7 +164,7 @@ void MainfrmModel::Text2_Change()
 void MainfrmModel::Command1_Click()
 {
     const ApplyOutcome outcome
-        = ApplyClocks(state_, state_.AdapterKey, view_.text(IDC_Text1), view_.text(IDC_Text2));
+        = applyClocks(state_, state_.AdapterKey, view_.text(IDC_Text1), view_.text(IDC_Text2));
     if (!outcome.message.empty())
         view_.showMessage(outcome.message);
     // After a failure "OK" stays enabled, to try again.

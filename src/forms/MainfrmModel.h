@@ -13,7 +13,7 @@ struct ClockReading;
 // What the main window does: the driver's Info, the two clocks on sliders
 // and in boxes kept in step, the preset buttons, and "OK", "Reset",
 // "Defaults", "Close". It shows what the core reads and decides; "OK" itself
-// is ApplyClocks. The handlers carry the window's names.
+// is applyClocks. The handlers carry the window's names.
 class MainfrmModel : public MainfrmControls {
 public:
     MainfrmModel(ProgramState& state, MainfrmView& view);
@@ -48,7 +48,7 @@ public:
 
 private:
     void loadPresets();
-    void applyClocks(const ClockReading& core, const ClockReading& memory);
+    void showClocks(const ClockReading& core, const ClockReading& memory);
     void applyPreset(int entry);
     // Sets a clock box and runs its change handler, as a box does even when
     // the text is the same.

@@ -75,7 +75,7 @@ void PresetsModel::Form_Load()
     // A file that cannot be created here is reported by "OK", which writes
     // it again; an unreadable file leaves the table as it was, and that is
     // shown.
-    LoadPresets(state_.presetFile, table, PresetDefaults::Editor);
+    tavrel::loadPresets(state_.presetFile, table, PresetDefaults::Editor);
     for (int i = 0; i < 4; ++i) {
         const ClockPreset& preset = table[static_cast<std::size_t>(i)];
         const EntryControls c = entry(i);
@@ -196,7 +196,7 @@ void PresetsModel::Command1_Click()
         const EntryControls c = entry(i);
         texts[static_cast<std::size_t>(i)] = { view_.text(c.name), view_.text(c.memoryBox), view_.text(c.coreBox) };
     }
-    StorePresetEntries(state_.PresetTable, texts);
+    storePresetEntries(state_.PresetTable, texts);
 
     // The store replaces the file whole or not at all, so a failure leaves
     // the previous presets on disk; the ones entered stay in use for this run.

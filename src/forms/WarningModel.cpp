@@ -42,7 +42,7 @@ void WarningModel::Option2_Click()
 
 void WarningModel::Command1_Click()
 {
-    if (ApplyAdapterChoice(state_, AdapterChoice))
+    if (applyAdapterChoice(state_, AdapterChoice))
         view_.adapterChanged();
     view_.close();
 }

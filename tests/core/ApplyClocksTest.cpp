@@ -69,10 +69,10 @@ TEST(ApplyClocks, WritesMemoryThenCoreAsDwordsOrSaysWhyNot)
         reg.putDword(key, kGrfxClock, 120);
         if (c.setUp)
             c.setUp(reg);
-        RegistryAccess access(reg);
+        DriverState access(reg);
         const ClockText one[] = {{c.memory ? ClockKind::Memory : ClockKind::Core, c.memory ? c.memory : c.core}};
-        const ApplyOutcome outcome = c.memory && c.core ? ApplyClocks(access, "0002", c.memory, c.core)
-                                                        : WriteClocks(access, "0002", one);
+        const ApplyOutcome outcome = c.memory && c.core ? applyClocks(access, "0002", c.memory, c.core)
+                                                        : writeClocks(access, "0002", one);
         EXPECT_EQ(outcome.written, c.message.empty());
         EXPECT_NE(outcome.message.find(c.message), std::string::npos) << outcome.message;
         EXPECT_EQ(outcome.message.empty(), c.message.empty()) << outcome.message;

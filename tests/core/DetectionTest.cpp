@@ -106,7 +106,6 @@ TEST(Detection, CurrentClocksAndTheirDefaults)
         for (const auto& [name, value] : {std::pair{kMemClock, c.mem}, {kGrfxClock, c.core}})
             if (value.type)
                 s.reg.put(key, name, value);
-        s.state.QueryValueResult = LooseValue(std::int32_t{999}); // an earlier read must not leak in
         s.state.StartGrfxClock = 999;
         const CurrentClocks clocks = ReadCurrentClocks(s.state);
         const LooseValue& mem = s.state.StartMemClock;
@@ -129,7 +128,7 @@ TEST(Detection, AdapterChoiceSelectsTheHighestKeyOfTheChosenType)
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         Scanned s(c.cards);
-        EXPECT_EQ(ApplyAdapterChoice(s.state, c.choice), c.changed);
+        EXPECT_EQ(applyAdapterChoice(s.state, c.choice), c.changed);
         EXPECT_EQ(s.state.AdapterKey, c.key);
     }
 }

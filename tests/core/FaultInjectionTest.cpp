@@ -75,17 +75,17 @@ Outcome writeClock(const fs::path& dir, Faults& f, int variant)
     fs::copy_file(samplePath("one-adapter.reg"), dir / "registry.reg", fs::copy_options::overwrite_existing);
     RegFileStore store(dir / "registry.reg", f.hook());
     EXPECT_TRUE(store.load());
-    RegistryAccess access(store);
+    DriverState access(store);
     if (variant & ChangedByAnother) // it grows in place: the store reads it again under the lock before it writes
         writeBytes(dir / "registry.reg", readBytes(dir / "registry.reg") + std::string("\r\0\n\0", 4));
     const auto before = snapshot(dir);
     const std::string key = driverSettingsPath("0000");
     auto write = [&] {
         if (!(variant & BothClocks)) {
-            const std::int32_t status = SetKeyValue(access, key, kMemClock, LooseValue("350"), kRegDword);
+            const std::int32_t status = SetKeyValue(store, key, kMemClock, LooseValue("350"), kRegDword);
             return Outcome{status ? store.lastWriteError().message() : "", status};
         }
-        const ApplyOutcome outcome = ApplyClocks(access, "0000", "350", "140");
+        const ApplyOutcome outcome = applyClocks(access, "0000", "350", "140");
         EXPECT_TRUE(outcome.written || (outcome.done.empty() && outcome.message.starts_with(
             "The memory clock (MemClock) and the core clock (GrfxClock) could not be written"))) << outcome.message;
         return Outcome{outcome.message, 0};
@@ -94,8 +94,7 @@ Outcome writeClock(const fs::path& dir, Faults& f, int variant)
     const Outcome out = write();
     f.armed = false;
     for (const auto& [name, value] : {std::pair(kMemClock, 300), {kGrfxClock, 120}}) {
-        QueryValue(access, key, name);
-        EXPECT_TRUE(out.first.empty() || access.QueryValueResult == LooseValue(std::int32_t{value})) << name;
+        EXPECT_TRUE(out.first.empty() || QueryValue(store, key, name).QueryValueResult == LooseValue(std::int32_t{value})) << name;
     }
     EXPECT_TRUE(out.first.empty() || (snapshot(dir) == before && write() == Outcome{}));
     return out;

@@ -89,7 +89,7 @@ TEST(PresetStore, LoadTakesTheDefaultsOnlyWhenThereIsNoFileAndTellsWhichFieldsTh
         if (c.bytes)
             test::writeBytes(file.path.string(), c.bytes);
         ClockPresetTable table = oldTable();
-        const PresetLoad load = LoadPresets(file, table, c.defaults);
+        const PresetLoad load = loadPresets(file, table, c.defaults);
         EXPECT_EQ(std::tie(load.source, load.fields, table), std::tie(c.source, c.fields, c.table));
         EXPECT_EQ(fs::exists(file.path.string()), c.bytes || c.defaults == PresetDefaults::Editor); // start writes none
         EXPECT_EQ(load.has(2, 0), c.source == Defaults || c.fields >= 7);
@@ -129,7 +129,7 @@ TEST(PresetStore, EditorStoresTextsButEntryFourCoreAsANumber)
     const std::pair<const char*, int> core4[] = {{" 1.5e2 ", 150}, {"-32768", -32768}, {"32768", -7}, {"", -7}};
     for (const auto& [text, n] : core4) {
         ClockPresetTable t = oldTable();
-        StorePresetEntries(t, {{{"", "1", "2"}, {"Quiet", "", "x"}, {"C", "5", "6"}, {"", "7", text}}});
+        storePresetEntries(t, {{{"", "1", "2"}, {"Quiet", "", "x"}, {"C", "5", "6"}, {"", "7", text}}});
         expected[3].CoreClock = i16(n);
         EXPECT_EQ(t, expected) << text;
     }

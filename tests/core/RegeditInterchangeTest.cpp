@@ -62,10 +62,9 @@ TEST(RegeditInterchange, ExportLoadsInStoreThenStoreWrites) // then `regedit /S 
     fs::copy_file(fs::path(kFolder) / "exported.reg", fs::path(kFolder) / "rewritten.reg", fs::copy_options::overwrite_existing);
     RegFileStore store(fs::path(kFolder) / "rewritten.reg");
     ASSERT_TRUE(store.load()) << store.loadError().message();
-    RegistryAccess access(store);
     for (const auto& w : kWrites) {
         CreateNewKey(store, w.key, kHKeyLocalMachine);
-        EXPECT_EQ(SetKeyValue(access, w.key, w.name, w.value, w.type), 0) << w.name;
+        EXPECT_EQ(SetKeyValue(store, w.key, w.name, w.value, w.type), 0) << w.name;
     }
     ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kRoot.c_str());
 }

@@ -49,14 +49,14 @@ std::string failure(RegistryApi& registry, std::int32_t status)
 }
 
 // Empty when the clock reads back as written; otherwise why not.
-std::string readBack(RegistryAccess& access, const std::string& key, const Clock& clock)
+std::string readBack(RegistryApi& registry, const std::string& key, const Clock& clock)
 {
-    QueryValue(access, key, clock.valueName);
+    const ValueRead read = QueryValue(registry, key, clock.valueName);
     const std::int32_t expected = LooseValue(readLenient(clock.text)).toInt32().value_or(0);
-    if (access.QueryValueStatus != kStatusSuccess)
-        return std::string("reading it back failed: ") + registryStatusText(access.QueryValueStatus);
-    if (!access.QueryValueResult.isInt32() || access.QueryValueResult.toInt32() != expected)
-        return "it reads back as " + ansiToUtf8(access.QueryValueResult.toText()) + " instead of "
+    if (read.QueryValueStatus != kStatusSuccess)
+        return std::string("reading it back failed: ") + registryStatusText(read.QueryValueStatus);
+    if (!read.QueryValueResult.isInt32() || read.QueryValueResult.toInt32() != expected)
+        return "it reads back as " + ansiToUtf8(read.QueryValueResult.toText()) + " instead of "
                + std::to_string(expected);
     return {};
 }
@@ -100,7 +100,7 @@ std::string describe(const std::vector<Clock>& clocks, const std::vector<std::st
 
 } // namespace
 
-ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, std::span<const ClockText> clocks)
+ApplyOutcome writeClocks(DriverState& state, const std::string& adapterKey, std::span<const ClockText> clocks)
 {
     std::vector<Clock> list;
     for (const ClockText& clock : clocks)
@@ -110,13 +110,13 @@ ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, 
     // One write group: on a backend that keeps the values in a file, both
     // clocks land in one rewrite, or neither does.
     const std::string key = driverSettingsPath(adapterKey);
-    RegistryApi& registry = access.registry;
+    RegistryApi& registry = state.registry;
     std::vector<std::string> reasons(list.size());
     std::size_t staged = 0;
     registry.beginWriteGroup();
     for (; staged < list.size(); ++staged) {
         const LooseValue value(readLenient(list[staged].text));
-        if (const std::int32_t s = SetKeyValue(access, key, list[staged].valueName, value, kRegDword)) {
+        if (const std::int32_t s = SetKeyValue(registry, key, list[staged].valueName, value, kRegDword)) {
             reasons[staged] = failure(registry, s);
             break;
         }
@@ -131,7 +131,7 @@ ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, 
     ApplyOutcome outcome{true, {}, {}};
     std::vector<bool> written(list.size());
     for (std::size_t i = 0; i < staged && reasons[i].empty(); ++i) {
-        const std::string why = readBack(access, key, list[i]);
+        const std::string why = readBack(registry, key, list[i]);
         if (why.empty() || staged == list.size())
             reasons[i] = why;
         written[i] = why.empty();
@@ -146,11 +146,11 @@ ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, 
     return outcome;
 }
 
-ApplyOutcome ApplyClocks(RegistryAccess& access, const std::string& adapterKey, std::string_view memoryText,
+ApplyOutcome applyClocks(DriverState& state, const std::string& adapterKey, std::string_view memoryText,
                          std::string_view coreText)
 {
     const ClockText clocks[] = {{ClockKind::Memory, memoryText}, {ClockKind::Core, coreText}};
-    return WriteClocks(access, adapterKey, clocks);
+    return writeClocks(state, adapterKey, clocks);
 }
 
 } // namespace tavrel

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/regdecl.h"
+#include "driver/Detection.h"
 
 namespace tavrel {
 
@@ -39,10 +39,10 @@ struct ClockText {
 // REG_DWORD under the adapter's DEFAULT key, in one write group (on the .reg
 // store one rewrite: all or none), and reads each back. A clock the registry
 // refuses stops the writes after it.
-ApplyOutcome WriteClocks(RegistryAccess& access, const std::string& adapterKey, std::span<const ClockText> clocks);
+ApplyOutcome writeClocks(DriverState& state, const std::string& adapterKey, std::span<const ClockText> clocks);
 
 // "OK": MemClock from the memory text, then GrfxClock from the core text.
-ApplyOutcome ApplyClocks(RegistryAccess& access, const std::string& adapterKey, std::string_view memoryText,
+ApplyOutcome applyClocks(DriverState& state, const std::string& adapterKey, std::string_view memoryText,
                          std::string_view coreText);
 
 } // namespace tavrel

@@ -10,12 +10,8 @@ ScanOutcome ScanDisplayKeys(DriverState& state)
     // All ten reads first; a value that cannot be read is recorded as empty.
     for (int i = 0; i < kDisplayKeyCount; ++i) {
         const std::string key = DisplayClassKey(i);
-        QueryValue(state, key, kProviderName);
-        state.ProviderNames[i] = state.QueryValueResult;
-        state.QueryValueResult = LooseValue(std::string());
-        QueryValue(state, key, kInfSection);
-        state.InfSections[i] = state.QueryValueResult;
-        state.QueryValueResult = LooseValue(std::string());
+        state.ProviderNames[i] = QueryValue(state.registry, key, kProviderName).QueryValueResult;
+        state.InfSections[i] = QueryValue(state.registry, key, kInfSection).QueryValueResult;
     }
 
     for (int i = 0; i < kDisplayKeyCount; ++i) {
@@ -49,10 +45,10 @@ std::array<InfoLine, 4> ShowDriverInfo(DriverState& state)
     const std::string* valueNames[] = {&kProviderName, &kDriverDesc, &kInfSection, &kDriverDate};
     const std::string key = adapterKeyPath(state.AdapterKey);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        QueryValue(state, key, *valueNames[i]);
+        const ValueRead read = QueryValue(state.registry, key, *valueNames[i]);
         // A value that cannot be read shows as nothing after its label.
-        if (state.QueryValueStatus == kStatusSuccess)
-            lines[i].value = state.QueryValueResult.toText();
+        if (read.QueryValueStatus == kStatusSuccess)
+            lines[i].value = read.QueryValueResult.toText();
     }
     return lines;
 }
@@ -66,37 +62,36 @@ CurrentClocks ReadCurrentClocks(DriverState& state)
     state.StartGrfxClock = 0;
 
     // Only a successful read gives a clock; anything else (missing value,
-    // missing key, another type) would leave an unrelated earlier result
-    // in QueryValueResult, so it takes the default.
-    QueryValue(state, key, kGrfxClock);
-    if (state.QueryValueStatus != kStatusSuccess) {
+    // missing key, another type) takes the default.
+    const ValueRead core = QueryValue(state.registry, key, kGrfxClock);
+    if (core.QueryValueStatus != kStatusSuccess) {
         clocks.core.text = std::to_string(kDefaultGrfxClock);
         state.StartGrfxClock = kDefaultGrfxClock;
         clocks.core.slider = kDefaultGrfxClock;
     } else {
-        clocks.core.text = state.QueryValueResult.toText();
-        const auto n = state.QueryValueResult.toInt32();
+        clocks.core.text = core.QueryValueResult.toText();
+        const auto n = core.QueryValueResult.toInt32();
         if (n)
             state.StartGrfxClock = *n;
         clocks.core.slider = n;
     }
 
-    QueryValue(state, key, kMemClock);
-    if (state.QueryValueStatus != kStatusSuccess) {
+    const ValueRead memory = QueryValue(state.registry, key, kMemClock);
+    if (memory.QueryValueStatus != kStatusSuccess) {
         const std::int32_t def = equalsText(state.InfSections[0], kGeForceDDR) ? kDefaultMemClockDDR
                                                                                : kDefaultMemClockOther;
         clocks.memory.text = std::to_string(def);
         state.StartMemClock = LooseValue(def);
         clocks.memory.slider = def;
     } else {
-        clocks.memory.text = state.QueryValueResult.toText();
-        state.StartMemClock = state.QueryValueResult;
-        clocks.memory.slider = state.QueryValueResult.toInt32();
+        clocks.memory.text = memory.QueryValueResult.toText();
+        state.StartMemClock = memory.QueryValueResult;
+        clocks.memory.slider = memory.QueryValueResult.toInt32();
     }
     return clocks;
 }
 
-bool ApplyAdapterChoice(DriverState& state, const std::string& adapterChoice)
+bool applyAdapterChoice(DriverState& state, const std::string& adapterChoice)
 {
     const std::string before = state.AdapterKey;
     for (int i = 0; i < kDisplayKeyCount; ++i) {

@@ -13,11 +13,12 @@
 // reading its clocks.
 namespace tavrel {
 
-// The registry and what detection found in it; index i of the arrays
-// belongs to display key "000i".
-struct DriverState : RegistryAccess {
-    using RegistryAccess::RegistryAccess;
+// What detection found in the registry, and the registry it reads and
+// writes; index i of the arrays belongs to display key "000i".
+struct DriverState {
+    explicit DriverState(RegistryApi& api) : registry(api) {}
 
+    RegistryApi& registry;
     std::array<LooseValue, 5> ProviderNames;
     std::array<LooseValue, 5> InfSections;
     std::array<std::string, 5> CardTypes;
@@ -73,6 +74,6 @@ CurrentClocks ReadCurrentClocks(DriverState& state);
 // and whose InfSection is recognised as the chosen card type gets that card
 // type, and the highest such key becomes AdapterKey. Returns true when
 // AdapterKey changed.
-bool ApplyAdapterChoice(DriverState& state, const std::string& adapterChoice);
+bool applyAdapterChoice(DriverState& state, const std::string& adapterChoice);
 
 } // namespace tavrel

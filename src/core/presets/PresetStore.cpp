@@ -231,7 +231,7 @@ bool PresetLoad::has(std::size_t entry, std::size_t field) const
     return source == Source::Defaults || (source == Source::File && entry * 3 + field < fields);
 }
 
-PresetLoad LoadPresets(const PresetFile& file, ClockPresetTable& table, PresetDefaults defaults)
+PresetLoad loadPresets(const PresetFile& file, ClockPresetTable& table, PresetDefaults defaults)
 {
     PresetLoad load;
     if (ProbePresetFile(file) == PresetFileState::Missing) {
@@ -294,7 +294,7 @@ std::string renderPresetFile(const ClockPresetTable& table)
     return out;
 }
 
-void StorePresetEntries(ClockPresetTable& table, const std::array<PresetEntryTexts, 4>& entries)
+void storePresetEntries(ClockPresetTable& table, const std::array<PresetEntryTexts, 4>& entries)
 {
     for (std::size_t i = 0; i < table.size(); ++i)
         table[i].Name = entries[i].name.empty() ? defaultPresetName(i) : entries[i].name;

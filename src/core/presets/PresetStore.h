@@ -75,7 +75,7 @@ struct PresetLoad {
 // The one rule for loading the presets, for every window and the command
 // line: a file that does not exist gives the defaults; any other file is
 // read, and one that cannot be read leaves the table as it was.
-PresetLoad LoadPresets(const PresetFile& file, ClockPresetTable& table, PresetDefaults defaults);
+PresetLoad loadPresets(const PresetFile& file, ClockPresetTable& table, PresetDefaults defaults);
 
 // What the editor's boxes hold for one entry, as Windows-1252 texts.
 struct PresetEntryTexts {
@@ -87,7 +87,7 @@ struct PresetEntryTexts {
 // The editor's "OK": names (an empty one becomes its default name) and the
 // clock texts as texts, except entry 4's core clock, which becomes a 16-bit
 // number; a text that gives none keeps the number it had.
-void StorePresetEntries(ClockPresetTable& table, const std::array<PresetEntryTexts, 4>& entries);
+void storePresetEntries(ClockPresetTable& table, const std::array<PresetEntryTexts, 4>& entries);
 
 // The entry (0 to 3) that "1" to "4", or else a preset's exact name, stands
 // for; nothing when none does.

@@ -48,14 +48,6 @@ std::string environment(const char* name)
 
 } // namespace
 
-std::string RegFileError::message() const
-{
-    std::string text = "\"" + path.string() + "\"";
-    if (line > 0)
-        text += ", line " + std::to_string(line);
-    return text + ": " + reason;
-}
-
 FilePath defaultRegistryPath()
 {
     if (const std::string file = environment("TAVREL_REGISTRY"); !file.empty())

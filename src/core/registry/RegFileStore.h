@@ -5,21 +5,11 @@
 
 #include "io/FileIo.h"
 #include "registry/RegistryApi.h"
+#include "registry/regfile/RegFileError.h"
 
 namespace tavrel {
 
 inline constexpr std::int32_t kStatusBadDb = 1009; // the registry file was refused
-
-// Why a registry file was refused: which file, which line (0 when the
-// reason is not tied to a line) and what is wrong.
-struct RegFileError {
-    FilePath path;
-    int line = 0;
-    std::string reason;
-
-    explicit operator bool() const { return !reason.empty(); }
-    std::string message() const;
-};
 
 // The registry file used where there is no Windows registry: $TAVREL_REGISTRY,
 // else tavrel/registry.reg under $XDG_DATA_HOME (default ~/.local/share).

@@ -76,25 +76,28 @@ void CreateNewKey(RegistryApi& api, const std::string& sNewKeyName, RegHandle lP
     api.RegCloseKey(hNewKey);
 }
 
-std::int32_t SetKeyValue(RegistryAccess& access, const std::string& sKeyName, const std::string& sValueName,
+std::int32_t SetKeyValue(RegistryApi& registry, const std::string& sKeyName, const std::string& sValueName,
                          const LooseValue& vValueSetting, std::uint32_t lValueType)
 {
     RegHandle hKey = 0;
-    const std::int32_t openStatus = access.registry.RegOpenKeyExA(kHKeyLocalMachine, sKeyName.c_str(), 0,
-                                                                 kKeyAccessMask, &hKey);
-    const std::int32_t status = SetTypedValue(access.registry, hKey, sValueName, lValueType, vValueSetting);
-    access.registry.RegCloseKey(hKey);
+    const std::int32_t openStatus = registry.RegOpenKeyExA(kHKeyLocalMachine, sKeyName.c_str(), 0, kKeyAccessMask,
+                                                           &hKey);
+    const std::int32_t status = SetTypedValue(registry, hKey, sValueName, lValueType, vValueSetting);
+    registry.RegCloseKey(hKey);
     // A write on the 0 handle only says "invalid handle"; the open knows why.
     return openStatus != kStatusSuccess ? openStatus : status;
 }
 
-void QueryValue(RegistryAccess& access, const std::string& sKeyName, const std::string& sValueName)
+ValueRead QueryValue(RegistryApi& registry, const std::string& sKeyName, const std::string& sValueName)
 {
+    // A key that cannot be opened leaves the 0 handle, on which the read
+    // fails with a status of its own.
     RegHandle hKey = 0;
-    access.QueryValueStatus = access.registry.RegOpenKeyExA(kHKeyLocalMachine, sKeyName.c_str(), 0, kKeyAccessMask,
-                                                          &hKey);
-    access.QueryValueStatus = QueryTypedValue(access.registry, hKey, sValueName, access.QueryValueResult);
-    access.registry.RegCloseKey(hKey);
+    registry.RegOpenKeyExA(kHKeyLocalMachine, sKeyName.c_str(), 0, kKeyAccessMask, &hKey);
+    ValueRead read;
+    read.QueryValueStatus = QueryTypedValue(registry, hKey, sValueName, read.QueryValueResult);
+    registry.RegCloseKey(hKey);
+    return read;
 }
 
 } // namespace tavrel

@@ -8,14 +8,11 @@
 
 namespace tavrel {
 
-// The registry as the program uses it: the platform's five calls, and the
-// value and status of the last QueryValue, which the callers read after it.
-struct RegistryAccess {
-    explicit RegistryAccess(RegistryApi& api) : registry(api) {}
-
-    RegistryApi& registry;
-    LooseValue QueryValueResult;
-    std::int32_t QueryValueStatus = 0;
+// What one QueryValue read: the value, the empty text when the read gave
+// none, and the read's status.
+struct ValueRead {
+    LooseValue QueryValueResult = LooseValue(std::string());
+    std::int32_t QueryValueStatus = kStatusSuccess;
 };
 
 // Moves one value between an open key and a LooseValue. REG_SZ and
@@ -35,11 +32,10 @@ void CreateNewKey(RegistryApi& api, const std::string& sNewKeyName, RegHandle lP
 
 // Writes one value under HKEY_LOCAL_MACHINE. Returns the status: the open's
 // when the key could not be opened, otherwise the write's.
-std::int32_t SetKeyValue(RegistryAccess& access, const std::string& sKeyName, const std::string& sValueName,
+std::int32_t SetKeyValue(RegistryApi& registry, const std::string& sKeyName, const std::string& sValueName,
                          const LooseValue& vValueSetting, std::uint32_t lValueType);
 
-// Reads one value under HKEY_LOCAL_MACHINE into QueryValueResult and its
-// status into QueryValueStatus.
-void QueryValue(RegistryAccess& access, const std::string& sKeyName, const std::string& sValueName);
+// Reads one value under HKEY_LOCAL_MACHINE.
+ValueRead QueryValue(RegistryApi& registry, const std::string& sKeyName, const std::string& sValueName);
 
 } // namespace tavrel

@@ -52,7 +52,7 @@ inline std::uint64_t loadWord(const char* p)
     return w;
 }
 
-// The bytes left at the end of a window, zero-padded.
+// The bytes left at the end of the text, zero-padded.
 inline std::uint64_t loadWord(const char* p, std::size_t available)
 {
     if (available >= 8)
@@ -60,6 +60,22 @@ inline std::uint64_t loadWord(const char* p, std::size_t available)
     std::uint64_t w = 0;
     std::memcpy(&w, p, available);
     return w;
+}
+
+// The word at p into *w, and the top bit of each lane that holds a line
+// end; at the end of the text the missing units count as line ends.
+template <unsigned Width> inline std::uint64_t lineEnds(const char* p, std::size_t available, std::uint64_t* w)
+{
+    constexpr const Lanes& l = lanes<Width>();
+    if (available >= 8) {
+        *w = loadWord(p);
+        // Below ' ': a line end, or rarely a tab or other control.
+        if (~(((*w & l.low) + (l.high - l.ones * 0x20)) | *w) & l.high)
+            return lanesEqual(*w, '\n', l) | lanesEqual(*w, '\r', l);
+        return 0;
+    }
+    *w = loadWord(p, available);
+    return lanesEqual(*w, '\n', l) | lanesEqual(*w, '\r', l) | (l.high & (~std::uint64_t{0} << (8 * available)));
 }
 
 // The hash of a header's text folded by setting the case bit of every unit:
@@ -118,10 +134,9 @@ void KeyIndex::reset(std::size_t fileUnits, std::size_t bodyStart)
 
 bool KeyIndex::atLineStart(const TextView& text, std::size_t off) const
 {
-    const std::size_t floor = std::max(bodyStart_, text.windowBase()); // a window starts at a line's start
-    while (off > floor && text.isBlank(off - text.width()))
+    while (off > bodyStart_ && text.isBlank(off - text.width()))
         off -= text.width();
-    return off == floor || text.isEol(off - text.width());
+    return off == bodyStart_ || text.isEol(off - text.width());
 }
 
 void KeyIndex::scan(const TextView& text, std::size_t from, std::size_t to)
@@ -140,7 +155,7 @@ template <unsigned Width> void KeyIndex::scanAs(const TextView& text, std::size_
     for (std::size_t off = text.find(from, to, '['); off < to;) {
         // '[' followed by a blank opens no header, as regedit reads it.
         const std::size_t next = off + Width;
-        const bool afterLineEnd = off > text.windowBase() && off - Width >= bodyStart_ && text.isEol(off - Width);
+        const bool afterLineEnd = off >= bodyStart_ + Width && text.isEol(off - Width);
         if (!(afterLineEnd || atLineStart(text, off)) || (next < to && text.isBlank(next)))
             off = text.find(next, to, '[');
         else
@@ -154,120 +169,120 @@ template <unsigned Width> void KeyIndex::scanAs(const TextView& text, std::size_
 // header, and a path with an empty name ("A\\B", "A\") names no key.
 template <unsigned Width> std::size_t KeyIndex::indexLine(const TextView& text, std::size_t off, std::size_t to)
 {
-    constexpr const Lanes& l = lanes<Width>();
     const char* line = text.ptr(off);
     const std::size_t available = to - off;
+    std::size_t differs = 0;
+    const std::size_t shared = sharedWords(line, available, &differs);
+    const LineScan scan = foldAndHash<Width>(line, available, shared, differs);
+    lastLine_ = line;
+    lastWords_ = scan.words;
+    recordHeader<Width>(text, off, available, scan);
+    return off + scan.end;
+}
 
-    // Skip the words this line shares with the previous header line; the
-    // ancestors it shares with that line are in the filter already.
+// The whole words this line shares with the previous header line, and the
+// first byte that differs: an export lists a key right after its parent, so
+// most of a header is a repeat and its hash states are known already.
+std::size_t KeyIndex::sharedWords(const char* line, std::size_t available, std::size_t* differs) const
+{
+    if (!lastLine_)
+        return 0;
+    const std::size_t shared = std::min(lastWords_, available / 8);
     std::size_t k = 0;
-    std::size_t differs = 0; // the first byte that is not the previous line's
-    if (lastLine_) {
-        const std::size_t shared = std::min(lastWords_, available / 8);
-        for (; k + 1 < shared; k += 2) { // two words a step: fewer branches on a long common start
-            const std::uint64_t a = loadWord(line + 8 * k) ^ loadWord(lastLine_ + 8 * k);
-            const std::uint64_t b = loadWord(line + 8 * k + 8) ^ loadWord(lastLine_ + 8 * k + 8);
-            if (a | b) {
-                k += a ? 0 : 1;
-                break;
-            }
+    for (; k + 1 < shared; k += 2) { // two words a step: fewer branches on a long common start
+        const std::uint64_t a = loadWord(line + 8 * k) ^ loadWord(lastLine_ + 8 * k);
+        const std::uint64_t b = loadWord(line + 8 * k + 8) ^ loadWord(lastLine_ + 8 * k + 8);
+        if (a | b) {
+            k += a ? 0 : 1;
+            break;
         }
-        for (; k < shared; ++k) {
-            const std::uint64_t change = loadWord(line + 8 * k) ^ loadWord(lastLine_ + 8 * k);
-            if (change) {
-                differs = 8 * k + static_cast<std::size_t>(std::countr_zero(change) >> 3);
-                break;
-            }
-        }
-        differs = std::max(differs, 8 * k);
     }
+    for (; k < shared; ++k) {
+        const std::uint64_t change = loadWord(line + 8 * k) ^ loadWord(lastLine_ + 8 * k);
+        if (change) {
+            *differs = 8 * k + static_cast<std::size_t>(std::countr_zero(change) >> 3);
+            break;
+        }
+    }
+    *differs = std::max(*differs, 8 * k);
+    return k;
+}
 
-    // Word by word to the line's end: the names' separators, each one's
-    // ancestor path, and units outside ASCII. The state stays in locals:
-    // read back from memory right after being written, it would stall.
-    std::uint64_t hash = states_[k].hash;
-    std::uint32_t firstSlash = states_[k].firstSlash;
-    std::uint32_t lastSlash = states_[k].lastSlash;
-    std::uint32_t firstEmptyName = states_[k].firstEmptyName;
-    std::uint32_t firstWide = states_[k].firstWide;
-    std::size_t end = available;
+// Word by word from word k to the line's end: the hash of the folded text,
+// the names' separators, each one's ancestor path (from the first byte that
+// differs from the previous line on; the earlier ones are in the filter
+// already), and units outside ASCII. Eight bytes a step is what makes the
+// index cost little more than reading the file. The state stays in a local:
+// read back from memory right after being written, it would stall.
+template <unsigned Width>
+KeyIndex::LineScan KeyIndex::foldAndHash(const char* line, std::size_t available, std::size_t k, std::size_t differs)
+{
+    constexpr const Lanes& l = lanes<Width>();
+    WordState s = states_[k];
     for (;; ++k) {
         const std::size_t at = 8 * k;
+        if (at >= available)
+            return {k, available, s};
         std::uint64_t w = 0;
-        std::uint64_t eol = 0;
-        if (at + 8 <= available) {
-            w = loadWord(line + at);
-            // Below ' ': a line end, or rarely a tab or other control.
-            if (~(((w & l.low) + (l.high - l.ones * 0x20)) | w) & l.high)
-                eol = lanesEqual(w, '\n', l) | lanesEqual(w, '\r', l);
-        } else if (at < available) { // the window's last bytes
-            w = loadWord(line + at, available - at);
-            eol = lanesEqual(w, '\n', l) | lanesEqual(w, '\r', l);
-            eol |= l.high & (~std::uint64_t{0} << (8 * (available - at)));
-        } else {
-            break;
-        }
+        const std::uint64_t eol = lineEnds<Width>(line + at, available - at, &w);
         const std::uint64_t before = eol ? (std::uint64_t{1} << std::countr_zero(eol)) - 1 : ~std::uint64_t{0};
         const std::uint64_t folded = w | l.fold;
-        if (const std::uint64_t wide = w & l.wide & before; wide && firstWide == kNone)
-            firstWide = static_cast<std::uint32_t>(at) + unitAt(std::countr_zero(wide), Width);
+        if (const std::uint64_t wide = w & l.wide & before; wide && s.firstWide == kNone)
+            s.firstWide = static_cast<std::uint32_t>(at) + unitAt(std::countr_zero(wide), Width);
         for (std::uint64_t slashes = lanesEqual(w, '\\', l) & before; slashes; slashes &= slashes - 1) {
             const std::uint32_t q = static_cast<std::uint32_t>(at) + unitAt(std::countr_zero(slashes), Width);
-            if (firstSlash == kNone)
-                firstSlash = q;
-            else if (q == lastSlash + Width && firstEmptyName == kNone)
-                firstEmptyName = q;
-            lastSlash = q;
+            if (s.firstSlash == kNone)
+                s.firstSlash = q;
+            else if (q == s.lastSlash + Width && s.firstEmptyName == kNone)
+                s.firstEmptyName = q;
+            s.lastSlash = q;
             if (q >= differs)
-                ancestors_.add(prefixHash(hash, folded, q));
+                ancestors_.add(prefixHash(s.hash, folded, q));
         }
-        if (eol) {
-            end = at + unitAt(std::countr_zero(eol), Width);
-            break;
-        }
-        hash = mixWord(hash, folded);
+        if (eol)
+            return {k, at + unitAt(std::countr_zero(eol), Width), s};
+        s.hash = mixWord(s.hash, folded);
         if (states_.size() <= k + 1)
             states_.resize(2 * (k + 2));
-        WordState& next = states_[k + 1];
-        next.hash = hash;
-        next.firstSlash = firstSlash;
-        next.lastSlash = lastSlash;
-        next.firstEmptyName = firstEmptyName;
-        next.firstWide = firstWide;
+        states_[k + 1] = s;
     }
-    lastLine_ = line;
-    lastWords_ = k;
+}
 
+// Records the line that foldAndHash read, if it is a header: a deletion, a
+// header that names no key, a key with a unit outside ASCII (unhashed), or
+// a key tagged with the hash of its text up to its ']'.
+template <unsigned Width>
+void KeyIndex::recordHeader(const TextView& text, std::size_t off, std::size_t available, const LineScan& scan)
+{
     // The last ']' is nearly always at the end of the line.
-    std::size_t close = end;
+    std::size_t close = scan.end;
     while (close > 0 && text.at(off + close - Width) != ']')
         close -= Width;
     if (close == 0)
-        return off + end;
+        return;
     close -= Width;
     const auto index = static_cast<std::uint32_t>(tags_.size());
     if (text.at(off + Width) == '-') {
         deletions_.push_back(index);
         record(off, kDeletionHeader);
-        return off + end;
+        return;
     }
     // "[ROOT\]" is the root itself; any other path that ends in '\' has an
     // empty name.
     std::size_t hashed = close;
     const bool trailingSlash = text.at(off + close - Width) == '\\';
-    if (trailingSlash && close - Width == firstSlash)
+    if (trailingSlash && close - Width == scan.last.firstSlash)
         hashed = close - Width;
-    if ((trailingSlash && hashed == close) || firstEmptyName < close) {
+    if ((trailingSlash && hashed == close) || scan.last.firstEmptyName < close) {
         record(off, kIgnoredHeader);
-    } else if (firstWide < close) {
+    } else if (scan.last.firstWide < close) {
         unhashed_.push_back(index);
         record(off, kUnhashedHeader);
     } else {
         const std::size_t word = hashed / 8;
-        const std::uint64_t folded = loadWord(line + 8 * word, available - 8 * word) | l.fold;
+        const std::uint64_t folded = loadWord(text.ptr(off) + 8 * word, available - 8 * word) | lanes<Width>().fold;
         record(off, (prefixHash(states_[word].hash, folded, hashed) & ~kKindMask) | kKeyHeader);
     }
-    return off + end;
 }
 
 void KeyIndex::shift(std::size_t at, std::int64_t delta)
@@ -283,7 +298,7 @@ KeyIndex::Header KeyIndex::readHeader(const TextView& text, std::size_t off) con
 {
     const unsigned width = text.width();
     Header h;
-    std::size_t close = text.lineEnd(off, text.windowEnd());
+    std::size_t close = text.lineEnd(off, text.size());
     while (close > off && text.at(close - width) != ']')
         close -= width;
     std::size_t p = off + width;

@@ -57,8 +57,7 @@ class KeyIndex {
 public:
     // Forgets every header; the body starts after the file's first line.
     void reset(std::size_t fileUnits, std::size_t bodyStart);
-    // Indexes the headers that start in [from, to), whole lines of the
-    // view's current window.
+    // Indexes the headers that start in [from, to), whole lines.
     void scan(const TextView& text, std::size_t from, std::size_t to);
     // After bytes were replaced: headers from `at` on moved by delta.
     void shift(std::size_t at, std::int64_t delta);
@@ -99,9 +98,22 @@ private:
         std::uint32_t firstSlash, lastSlash, firstEmptyName, firstWide; // offsets from the '['
     };
 
+    // A header line as foldAndHash leaves it: its words, where it ends, and
+    // what it found up to the end (the hash stops before the last word).
+    struct LineScan {
+        std::size_t words;
+        std::size_t end; // from the '['
+        WordState last;
+    };
+
     bool atLineStart(const TextView& text, std::size_t off) const;
     template <unsigned Width> void scanAs(const TextView& text, std::size_t from, std::size_t to);
     template <unsigned Width> std::size_t indexLine(const TextView& text, std::size_t off, std::size_t to);
+    std::size_t sharedWords(const char* line, std::size_t available, std::size_t* differs) const;
+    template <unsigned Width>
+    LineScan foldAndHash(const char* line, std::size_t available, std::size_t k, std::size_t differs);
+    template <unsigned Width>
+    void recordHeader(const TextView& text, std::size_t off, std::size_t available, const LineScan& scan);
     Header readHeader(const TextView& text, std::size_t off) const;
     bool hasEmptyName(const TextView& text, const Header& h) const;
     Relation relate(const TextView& text, const Header& h, int root, std::u16string_view target) const;
@@ -113,7 +125,7 @@ private:
     std::vector<std::uint32_t> unhashed_;  // key headers every lookup reads
     AncestorFilter ancestors_;
 
-    // The previous header line of this window and the scan's states before
+    // The previous header line of this scan and the scan's states before
     // each of its words: a header that starts the same way (an export lists
     // a key after its parent) resumes there.
     const char* lastLine_ = nullptr;

@@ -1,6 +1,5 @@
 // The text of a .reg file as regedit writes it: its two encodings, the names
-// of the predefined keys, the registry's letter case and the file read as
-// units through a window of its bytes.
+// of the predefined keys, the registry's letter case and the file read as units.
 #pragma once
 
 #include <array>
@@ -72,28 +71,19 @@ std::optional<std::string> detectEncoding(std::string_view bytes, unsigned& widt
 // Text in the file's encoding: UTF-16LE units, or Windows-1252 bytes.
 std::string encodeText(std::u16string_view text, unsigned width);
 
-// The file read as units of one or two bytes. All offsets are the file's;
-// the bytes come through a window, the whole file read into memory.
+// The file read as units of one or two bytes, the whole file in memory;
+// offsets are the file's.
 class TextView {
 public:
-    void reset(std::string_view window, std::size_t base, std::size_t fileSize, unsigned width)
+    void reset(std::string_view bytes, unsigned width)
     {
-        window_ = window;
-        base_ = base;
-        size_ = fileSize;
+        bytes_ = bytes;
         width_ = width;
-    }
-    void setWindow(std::string_view window, std::size_t base)
-    {
-        window_ = window;
-        base_ = base;
     }
 
     unsigned width() const { return width_; }
-    std::size_t size() const { return size_; }
-    std::size_t windowBase() const { return base_; }
-    std::size_t windowEnd() const { return base_ + window_.size(); }
-    const char* ptr(std::size_t off) const { return window_.data() + (off - base_); }
+    std::size_t size() const { return bytes_.size(); }
+    const char* ptr(std::size_t off) const { return bytes_.data() + off; }
 
     char16_t at(std::size_t off) const
     {
@@ -140,9 +130,7 @@ public:
     int lineNumber(std::size_t off) const;
 
 private:
-    std::string_view window_;
-    std::size_t base_ = 0;
-    std::size_t size_ = 0;
+    std::string_view bytes_;
     unsigned width_ = 2;
 };
 

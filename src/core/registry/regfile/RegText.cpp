@@ -13,7 +13,7 @@ std::optional<RegFileError> RegText::adopt(FileBytes file, const FilePath& path)
     file_ = std::move(file);
     const std::string_view bytes = file_.view();
     const std::size_t size = bytes.size();
-    text_.reset(bytes, 0, size, 2);
+    text_.reset(bytes, 2);
     index_.reset(size, 0);
     exists_ = size > 0;
     if (!exists_) {
@@ -29,7 +29,7 @@ std::optional<RegFileError> RegText::adopt(FileBytes file, const FilePath& path)
     std::size_t start = 0;
     if (auto bad = detectEncoding(bytes, width, start))
         return refuse(1, std::move(*bad));
-    text_.reset(bytes, 0, size, width);
+    text_.reset(bytes, width);
     if (width == 2 && size % 2 != 0)
         return refuse(text_.lineNumber(size - 1), "the file ends in the middle of a UTF-16 character");
 
@@ -153,7 +153,7 @@ void RegText::applyEdits(std::span<const Edit> edits, FileBytes written, const F
     const std::size_t oldSize = file_.view().size();
     file_ = std::move(written);
     const std::size_t size = file_.view().size();
-    text_.reset(file_.view(), 0, size, text_.width());
+    text_.reset(file_.view(), text_.width());
     // From the last edit back, so that each shift sees the offsets it was made for.
     for (auto e = edits.rbegin(); e != edits.rend(); ++e)
         index_.shift(e->to, static_cast<std::int64_t>(e->bytes.size()) - static_cast<std::int64_t>(e->to - e->from));

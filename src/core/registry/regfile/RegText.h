@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "io/FileIo.h"
-#include "registry/RegFileStore.h"
 #include "registry/regfile/KeyIndex.h"
 #include "registry/regfile/RegCodec.h"
+#include "registry/regfile/RegFileError.h"
 #include "registry/regfile/ValueParser.h"
 #include "registry/regfile/ValueWriter.h"
 

@@ -63,6 +63,12 @@ ValueParser::HexLine ValueParser::parseHexLine(std::size_t& off, std::size_t lim
     }
 }
 
+bool ValueParser::restIsComment(std::size_t off, std::size_t lineEnd) const
+{
+    off = t_.skipBlanks(off, lineEnd);
+    return off >= lineEnd || t_.at(off) == ';';
+}
+
 // Parses the line at `line` (ending before `limit` of the section); ok says
 // whether it held a value. Returns where the next line starts: after the
 // continuation lines of the value, or at a continuation line that turned
@@ -71,92 +77,118 @@ std::size_t ValueParser::parseEntry(std::size_t line, std::size_t limit, Entry& 
 {
     const unsigned width = t_.width();
     ok = false;
-    std::size_t le = t_.lineEnd(line, limit);
+    const std::size_t le = t_.lineEnd(line, limit);
     const std::size_t next = t_.nextLine(le, limit);
-    std::size_t p = t_.skipBlanks(line, le);
-    if (p >= le)
+    std::size_t p = parseName(line, le, e);
+    if (p == 0)
         return next;
-    e = Entry{};
-    e.start = p;
-    if (t_.at(p) == '@') {
-        e.nameEnd = p + width;
-    } else if (t_.at(p) == '"') {
-        e.nameEnd = parseQuoted(p, le, e.name);
-        if (e.nameEnd == 0)
-            return next;
-        for (char16_t& u : e.name)
-            u = foldCase(u);
-    } else {
-        return next;
-    }
-    p = t_.skipBlanks(e.nameEnd, le);
-    if (p >= le || t_.at(p) != '=')
-        return next;
-    p = t_.skipBlanks(p + width, le);
-    auto restIsComment = [&](std::size_t q) {
-        q = t_.skipBlanks(q, le);
-        return q >= le || t_.at(q) == ';';
-    };
     e.end = le;
     if (p < le && t_.at(p) == '-') {
         e.deletion = true;
         e.dataEnd = p + width;
-        ok = restIsComment(e.dataEnd);
-        return next;
+        ok = restIsComment(e.dataEnd, le);
+    } else if (p < le && t_.at(p) == '"') {
+        ok = parseText(p, le, e);
+    } else if (t_.startsWith(p, le, "dword:")) {
+        ok = parseDword(p + 6 * width, le, e);
+    } else if (parseHexType(p, le, e)) {
+        return parseHex(p, next, limit, e, ok);
     }
-    if (p < le && t_.at(p) == '"') {
-        std::u16string text;
-        e.dataEnd = parseQuoted(p, le, text);
-        if (e.dataEnd == 0 || !restIsComment(e.dataEnd))
-            return next;
-        e.type = kRegSz;
-        text.push_back(u'\0');
-        for (const char16_t u : text) {
-            if (version_ == 5) {
-                e.data.push_back(static_cast<char>(u & 0xFF));
-                e.data.push_back(static_cast<char>(u >> 8));
-            } else {
-                e.data.push_back(unicodeToAnsi(u));
-            }
+    return next;
+}
+
+// The value's name ('@' or quoted) and its '=': a fresh entry named, and
+// where its data starts; 0 when the line holds no value.
+std::size_t ValueParser::parseName(std::size_t line, std::size_t le, Entry& e) const
+{
+    std::size_t p = t_.skipBlanks(line, le);
+    if (p >= le)
+        return 0;
+    e = Entry{};
+    e.start = p;
+    if (t_.at(p) == '@') {
+        e.nameEnd = p + t_.width();
+    } else if (t_.at(p) == '"') {
+        e.nameEnd = parseQuoted(p, le, e.name);
+        if (e.nameEnd == 0)
+            return 0;
+        for (char16_t& u : e.name)
+            u = foldCase(u);
+    } else {
+        return 0;
+    }
+    p = t_.skipBlanks(e.nameEnd, le);
+    if (p >= le || t_.at(p) != '=')
+        return 0;
+    return t_.skipBlanks(p + t_.width(), le);
+}
+
+// A quoted text at p: REG_SZ, stored as the file's version stores it.
+bool ValueParser::parseText(std::size_t p, std::size_t le, Entry& e) const
+{
+    std::u16string text;
+    e.dataEnd = parseQuoted(p, le, text);
+    if (e.dataEnd == 0 || !restIsComment(e.dataEnd, le))
+        return false;
+    e.type = kRegSz;
+    text.push_back(u'\0');
+    for (const char16_t u : text) {
+        if (version_ == 5) {
+            e.data.push_back(static_cast<char>(u & 0xFF));
+            e.data.push_back(static_cast<char>(u >> 8));
+        } else {
+            e.data.push_back(unicodeToAnsi(u));
         }
-        ok = true;
-        return next;
     }
-    if (t_.startsWith(p, le, "dword:")) {
-        p += 6 * width;
-        std::uint32_t value = 0;
-        int digits = 0;
-        for (; p < le && hexDigit(t_.at(p)) >= 0 && digits <= 8; p += width, ++digits)
-            value = value << 4 | static_cast<std::uint32_t>(hexDigit(t_.at(p)));
-        if (digits == 0 || digits > 8 || !restIsComment(p))
-            return next;
-        e.type = kRegDword;
-        for (int i = 0; i < 4; ++i)
-            e.data.push_back(static_cast<char>(value >> (8 * i)));
-        e.dataEnd = p;
-        ok = true;
-        return next;
-    }
+    return true;
+}
+
+// One to eight hex digits after "dword:".
+bool ValueParser::parseDword(std::size_t p, std::size_t le, Entry& e) const
+{
+    std::uint32_t value = 0;
+    int digits = 0;
+    for (; p < le && hexDigit(t_.at(p)) >= 0 && digits <= 8; p += t_.width(), ++digits)
+        value = value << 4 | static_cast<std::uint32_t>(hexDigit(t_.at(p)));
+    if (digits == 0 || digits > 8 || !restIsComment(p, le))
+        return false;
+    e.type = kRegDword;
+    for (int i = 0; i < 4; ++i)
+        e.data.push_back(static_cast<char>(value >> (8 * i)));
+    e.dataEnd = p;
+    return true;
+}
+
+// "hex:" (REG_BINARY) or "hex(type):"; leaves p at the first byte.
+bool ValueParser::parseHexType(std::size_t& p, std::size_t le, Entry& e) const
+{
+    const unsigned width = t_.width();
     if (t_.startsWith(p, le, "hex:")) {
         e.type = kRegBinary;
         p += 4 * width;
-    } else if (t_.startsWith(p, le, "hex(")) {
-        p += 4 * width;
-        std::uint64_t type = 0;
-        int digits = 0;
-        for (; p < le && hexDigit(t_.at(p)) >= 0; p += width, ++digits)
-            type = type << 4 | static_cast<std::uint64_t>(hexDigit(t_.at(p)));
-        if (digits == 0 || type > 0xFFFFFFFFu || !t_.startsWith(p, le, "):"))
-            return next;
-        e.type = static_cast<std::uint32_t>(type);
-        p += 2 * width;
-    } else {
-        return next;
+        return true;
     }
-    // Hex bytes, continued over lines that end in '\'. Blank and comment
-    // lines in between are skipped; the end of the file ends the data. A
-    // comment inside the value makes it one to leave as it is.
-    HexLine state = parseHexLine(p, le, e.data);
+    if (!t_.startsWith(p, le, "hex("))
+        return false;
+    p += 4 * width;
+    std::uint64_t type = 0;
+    int digits = 0;
+    for (; p < le && hexDigit(t_.at(p)) >= 0; p += width, ++digits)
+        type = type << 4 | static_cast<std::uint64_t>(hexDigit(t_.at(p)));
+    if (digits == 0 || type > 0xFFFFFFFFu || !t_.startsWith(p, le, "):"))
+        return false;
+    e.type = static_cast<std::uint32_t>(type);
+    p += 2 * width;
+    return true;
+}
+
+// Hex bytes from p, continued over lines that end in '\'. Blank and
+// comment lines in between are skipped; the end of the file ends the data.
+// A comment inside the value makes it one to leave as it is. Returns where
+// the next line starts, as parseEntry does.
+std::size_t ValueParser::parseHex(std::size_t p, std::size_t next, std::size_t limit, Entry& e, bool& ok) const
+{
+    HexLine state = parseHexLine(p, e.end, e.data);
     e.dataEnd = p;
     std::size_t after = next;
     while (state == HexLine::Continued || state == HexLine::ContinuedAfterComment) {

@@ -39,6 +39,12 @@ public:
 private:
     std::size_t parseQuoted(std::size_t off, std::size_t limit, std::u16string& out) const;
     std::size_t parseEntry(std::size_t line, std::size_t limit, Entry& e, bool& ok) const;
+    std::size_t parseName(std::size_t line, std::size_t le, Entry& e) const;
+    bool parseText(std::size_t p, std::size_t le, Entry& e) const;
+    bool parseDword(std::size_t p, std::size_t le, Entry& e) const;
+    bool parseHexType(std::size_t& p, std::size_t le, Entry& e) const;
+    std::size_t parseHex(std::size_t p, std::size_t next, std::size_t limit, Entry& e, bool& ok) const;
+    bool restIsComment(std::size_t off, std::size_t lineEnd) const;
     enum class HexLine { Bad, Last, Continued, ContinuedAfterComment };
     HexLine parseHexLine(std::size_t& off, std::size_t limit, std::string& data) const;
 
