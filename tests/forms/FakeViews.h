@@ -22,22 +22,15 @@ namespace tavrel::test {
 // describes them (sliders at 100, everything enabled), and what was asked of it.
 template <typename View> class FakeForm : public View {
 public:
-    explicit FakeForm(const FormLayout& layout)
-        : layout_(layout)
+    explicit FakeForm(const FormLayout& layout) : layout_(layout)
     {
-        for (const ControlLayout& c : layout.controls) {
-            texts[c.id] = c.text;
-            if (c.kind == ControlKind::Slider)
-                sliders[c.id] = 100;
-        }
+        for (const ControlLayout& c : layout.controls)
+            c.kind == ControlKind::Slider ? void(sliders[c.id] = 100) : void(texts[c.id] = c.text);
     }
     std::string text(int id) const override { return texts.at(id); }
     void setText(int id, const std::string& text) override { texts.at(id) = text, ++sets[{ id, text }]; }
     int sliderValue(int id) const override { return sliders.at(id); }
-    void setSliderValue(int id, int value) override
-    {
-        sliders.at(id) = std::clamp(value, 100, layout_.find(id)->sliderMax);
-    }
+    void setSliderValue(int id, int v) override { sliders.at(id) = std::clamp(v, 100, layout_.find(id)->sliderMax); }
     void setEnabled(int id, bool on) override { on ? void(disabled.erase(id)) : void(disabled.insert(id)); }
     void showMessage(const std::string& text) override { messages.push_back(text); }
     void close() override { ++closed; }
@@ -54,10 +47,7 @@ private:
 };
 
 struct FakeMainfrm : FakeForm<MainfrmView> {
-    FakeMainfrm()
-        : FakeForm(mainfrmLayout())
-    {
-    }
+    FakeMainfrm() : FakeForm(mainfrmLayout()) { }
     void openAdapterChoice() override { ++choices; }
     void openPresetEditor() override { ++editors; }
     // "Text1/Slider1 Text2/Slider2"
@@ -71,21 +61,18 @@ struct FakeMainfrm : FakeForm<MainfrmView> {
 };
 
 struct FakePresets : FakeForm<PresetsView> {
-    FakePresets()
-        : FakeForm(presetsLayout())
-    {
-    }
+    FakePresets() : FakeForm(presetsLayout()) { }
     int caret(int box) const override { return carets.count(box) ? carets.at(box) : 0; }
     void setCaret(int box, int position) override { carets[box] = position; }
     void presetsStored() override { ++stored; }
     // The boxes, then the sliders: entry k has boxes 3k-2 to 3k and sliders 2k-1 and 2k.
     std::string shown() const
     {
+        using P = PresetsControls;
         std::string out;
-        for (int i = 0; i < 12; ++i)
-            out += texts.at(PresetsControls::IDC_Text1 + i) + "/";
-        for (int i = 0; i < 8; ++i)
-            out += std::to_string(sliders.at(PresetsControls::IDC_Slider1 + i)) + (i < 7 ? "/" : "");
+        for (int i = 0; i < 20; ++i)
+            out += (i ? "/" : "")
+                + (i < 12 ? texts.at(P::IDC_Text1 + i) : std::to_string(sliders.at(P::IDC_Slider1 + i - 12)));
         return out;
     }
     std::map<int, int> carets;
@@ -93,10 +80,7 @@ struct FakePresets : FakeForm<PresetsView> {
 };
 
 struct FakeWarning : FakeForm<WarningView> {
-    FakeWarning()
-        : FakeForm(warningLayout())
-    {
-    }
+    FakeWarning() : FakeForm(warningLayout()) { }
     void setChecked(int option) override { checked = option; }
     void adapterChanged() override { ++changed; }
     int checked = 0, changed = 0;

@@ -54,11 +54,8 @@ TEST(MainfrmModel, SlidersAndBoxesKeepInStep)
     const auto slide = [&](int slider, int value, E event) {
         return [=, &f] { f.main.sliders[slider] = value, f.mainfrm.handle(slider, event); };
     };
-    const struct {
-        const char* name;
-        std::function<void()> act;
-        const char* clocks;
-    } steps[] = { { "drag", slide(M::IDC_Slider1, 600, E::Scroll), "600/600 135/135" },
+    const struct { const char* name; std::function<void()> act; const char* clocks; } steps[] = {
+        { "drag", slide(M::IDC_Slider1, 600, E::Scroll), "600/600 135/135" },
         { "click", slide(M::IDC_Slider2, 100, E::Click), "600/600 100/100" },
         { "drag 2", slide(M::IDC_Slider2, 101, E::Scroll), "600/600 101/101" },
         { "click 1", slide(M::IDC_Slider1, 599, E::Click), "599/599 101/101" },
@@ -88,11 +85,8 @@ TEST(MainfrmModel, SlidersAndBoxesKeepInStep)
 // "OK" writes both clocks; or it says why not, writes nothing and stays enabled.
 TEST(MainfrmModel, OkWritesTheClocksOrSaysWhyNot)
 {
-    const struct {
-        const char* preset1Memory;
-        std::int32_t failSet;
-        const char* message;
-    } cases[] = { { "250", 0, nullptr }, { "250", 5, "memory clock (MemClock)" }, // the registry refuses
+    const struct { const char* preset1Memory; std::int32_t failSet; const char* message; } cases[] = {
+        { "250", 0, nullptr }, { "250", 5, "memory clock (MemClock)" }, // the registry refuses
         { "0", 0, "memory clock \"0\"" }, { "-5", 0, "memory clock \"-5\"" }, // 0 or below: a file edited by hand
         { "\xE9", 0, "memory clock \"\xC3\xA9\"" } }; // no clock: named in UTF-8
     for (const auto& c : cases) {

@@ -23,13 +23,8 @@ TEST(PresetsModel, FirstOpenCreatesTheFileAndOkStoresWhatIsShown)
     }
     EXPECT_EQ(view.shown(),
         "Preset 1/301/122/Preset 2/303/124/Preset 3/305/126/Preset 4/307/128/301/122/303/124/305/126/307/128");
-    const struct {
-        int box;
-        const char* typed;
-        int caret;
-        const char* kept;
-        int keptCaret;
-    } names[] = { { P::IDC_Text1, "F\"a\r\nst", 5, "Fast", 2 }, { P::IDC_Text4, "a\"b", 3, "ab", 2 },
+    const struct { int box; const char* typed; int caret; const char* kept; int keptCaret; } names[] = {
+        { P::IDC_Text1, "F\"a\r\nst", 5, "Fast", 2 }, { P::IDC_Text4, "a\"b", 3, "ab", 2 },
         { P::IDC_Text7, "x,y", 1, "x,y", 1 }, { P::IDC_Text10, "\"", 1, "", 0 } };
     for (const auto& n : names) {
         SCOPED_TRACE(n.typed);
@@ -89,13 +84,11 @@ TEST(WarningModel, ChoiceMakesTheMainWindowShowAndWriteThatAdapter)
     using M = MainfrmControls;
     const char* const tnt2[] = { "183/183 143/143", "183/183 143/143" };
     const char* const geforce[] = { "166/166 fast/143", "166/166 0/100" }; // as chosen, and after "Reset"
-    const struct {
-        std::vector<int> steps;
-        const char* key;
-        const char* const* clocks;
-    } cases[] = { { { W::IDC_Command1 }, "0000", geforce },
+    const struct { std::vector<int> steps; const char* key; const char* const* clocks; } cases[] = {
+        { { W::IDC_Command1 }, "0000", geforce },
         { { W::IDC_Option2, W::IDC_Option1, W::IDC_Command1 }, "0000", geforce },
-        { { W::IDC_Option2, W::IDC_Command1 }, "0002", tnt2 }, { { W::IDC_Option2, W::IDC_Command2 }, "0002", tnt2 } };
+        { { W::IDC_Option2, W::IDC_Command1 }, "0002", tnt2 },
+        { { W::IDC_Option2, W::IDC_Command2 }, "0002", tnt2 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.steps));
         FormFixture f(false);

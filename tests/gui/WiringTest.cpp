@@ -6,41 +6,17 @@
 namespace tavrel::test {
 namespace {
 
-const char* qtClass(ControlKind kind)
-{
-    switch (kind) {
-    case ControlKind::Frame:
-        return "QGroupBox";
-    case ControlKind::Label:
-    case ControlKind::Picture:
-        return "QLabel";
-    case ControlKind::Edit:
-    case ControlKind::ReadOnlyEdit:
-        return "QLineEdit";
-    case ControlKind::InfoBox:
-        return "QPlainTextEdit";
-    case ControlKind::Slider:
-        return "QSlider";
-    case ControlKind::FirstOption:
-    case ControlKind::Option:
-        return "QRadioButton";
-    case ControlKind::Button:
-        return "QPushButton";
-    }
-    return "";
-}
+// The class of each kind of control, in ControlKind's order.
+const char* const kQtClasses[] = { "QGroupBox", "QLabel", "QLineEdit", "QLineEdit", "QPlainTextEdit", "QSlider",
+    "QRadioButton", "QRadioButton", "QPushButton", "QLabel" };
 
+// A control's text, whatever its class calls it.
 std::string shownText(QWidget* w)
 {
-    if (auto* frame = qobject_cast<QGroupBox*>(w))
-        return frame->title().toStdString();
-    if (auto* label = qobject_cast<QLabel*>(w))
-        return label->text().toStdString();
-    if (auto* button = qobject_cast<QAbstractButton*>(w))
-        return button->text().toStdString();
-    if (auto* box = qobject_cast<QLineEdit*>(w))
-        return box->text().toStdString();
-    return qobject_cast<QPlainTextEdit*>(w)->toPlainText().toStdString();
+    const char* name = qobject_cast<QGroupBox*>(w) ? "title"
+        : qobject_cast<QPlainTextEdit*>(w)          ? "plainText"
+                                                    : "text";
+    return w->property(name).toString().toStdString();
 }
 
 // A form's controls on a bare window, its events recorded as "name:Click" and the like.
@@ -78,7 +54,7 @@ TEST(QtWiring, EveryControlIsMadeAsItsLayoutSays)
             SCOPED_TRACE(c.name);
             QWidget* w = r.widgets.control(c.id);
             EXPECT_EQ(w->objectName(), c.name);
-            EXPECT_STREQ(w->metaObject()->className(), qtClass(c.kind));
+            EXPECT_STREQ(w->metaObject()->className(), kQtClasses[int(c.kind)]);
             EXPECT_EQ(w->parentWidget(), c.frame ? r.widgets.control(c.frame) : &r.window);
             EXPECT_EQ(w->geometry(),
                 QRect(toPixels(c.rect.left), toPixels(c.rect.top), toPixels(c.rect.width), toPixels(c.rect.height)));
@@ -105,18 +81,15 @@ TEST(QtWiring, EventsReachTheModelAndTheViewReachesTheControls)
     auto* slider = r.widgets.control<QSlider>(M::IDC_Slider1);
     const auto option = [&](int id) { return r.widgets.control<QAbstractButton>(id); };
     const auto key = [&](int id, Qt::Key k) { return [=] { option(id)->setFocus(), QTest::keyClick(option(id), k); }; };
-    const auto mouse = [&](int id) { return [=] { QTest::mouseClick(option(id), Qt::LeftButton, {}, QPoint(4, 8)); }; };
-    const struct {
-        const char* name;
-        std::function<void()> act;
-        const char* events;
-    } cases[] = {
+    const auto mouse = [&](int id) { return [=] { QTest::mouseClick(option(id), Qt::LeftButton, {}, {4, 8}); }; };
+    const struct { const char* name; std::function<void()> act; const char* events; } cases[] = {
         { "key", [&] { QTest::keyClick(slider, Qt::Key_Right); }, "Slider1:Click" },
         { "drag", [&] { dragSlider(slider, 20); }, "Slider1:Scroll( Slider1:Scroll)*" },
         { "program's slider", [&] { r.widgets.setSliderValue(M::IDC_Slider1, 9999); }, "" },
-        { "button", [&] { QTest::mouseClick(r.widgets.control(M::IDC_Command4), Qt::LeftButton); }, "Command4:Click" },
+        { "button", [&] { QTest::mouseClick(option(M::IDC_Command4), Qt::LeftButton); }, "Command4:Click" },
         // However an option is chosen, or chosen again, it is one Click.
-        { "option", mouse(M::IDC_Option2), "Option2:Click" }, { "option again", mouse(M::IDC_Option2), "Option2:Click" },
+        { "option", mouse(M::IDC_Option2), "Option2:Click" },
+        { "option again", mouse(M::IDC_Option2), "Option2:Click" },
         { "option by toggle action", [&] { toggle(option(M::IDC_Option3)); }, "Option3:Click" },
         { "option by Space", key(M::IDC_Option1, Qt::Key_Space), "Option1:Click" },
         { "option by arrow key", key(M::IDC_Option1, Qt::Key_Down), "Option2:Click" },

@@ -6,22 +6,9 @@
 namespace tavrel::test {
 namespace {
 
-const char* win32Class(ControlKind kind)
-{
-    switch (kind) {
-    case ControlKind::Slider:
-        return TRACKBAR_CLASSA;
-    case ControlKind::Label:
-    case ControlKind::Picture:
-        return "Static";
-    case ControlKind::Edit:
-    case ControlKind::ReadOnlyEdit:
-    case ControlKind::InfoBox:
-        return "Edit";
-    default:
-        return "Button";
-    }
-}
+// The class of each kind of control, in ControlKind's order.
+const char* const kWin32Classes[] = { "Button", "Static", "Edit", "Edit", "Edit", TRACKBAR_CLASSA, "Button", "Button",
+    "Button", "Static" };
 
 // A form's controls on a window of its own, its events recorded as "Slider1:Scroll" and the like.
 struct SpyForm final : Win32Form<FormView> {
@@ -72,7 +59,7 @@ TEST(Win32Wiring, EveryControlIsMadeAsItsLayoutSays)
             HWND h = control(w, c.id);
             char cls[64] = {};
             ::GetClassNameA(h, cls, sizeof cls);
-            EXPECT_STRCASEEQ(cls, win32Class(c.kind));
+            EXPECT_STRCASEEQ(cls, kWin32Classes[int(c.kind)]);
             if (c.kind != ControlKind::Slider)
                 EXPECT_EQ(windowText(h), c.text);
             else
@@ -98,11 +85,8 @@ TEST(Win32Wiring, EventsReachTheModelAndTheViewReachesTheControls)
     auto* spy = new SpyForm(mainfrmLayout());
     HWND w = spy->hwnd();
     using M = MainfrmControls;
-    const struct {
-        const char* name;
-        std::function<void()> act;
-        std::vector<std::string> events;
-    } cases[] = { { "drag", [&] { slide(w, M::IDC_Slider1, 600, TB_THUMBTRACK); }, { "Slider1:Scroll" } },
+    const struct { const char* name; std::function<void()> act; std::vector<std::string> events; } cases[] = {
+        { "drag", [&] { slide(w, M::IDC_Slider1, 600, TB_THUMBTRACK); }, { "Slider1:Scroll" } },
         { "click", [&] { slide(w, M::IDC_Slider2, 101, TB_LINEDOWN); }, { "Slider2:Click" } },
         { "end of a move", [&] { slide(w, M::IDC_Slider2, 101, TB_ENDTRACK); }, {} },
         { "button", [&] { click(w, M::IDC_Command4); }, { "Command4:Click" } },
@@ -126,13 +110,8 @@ TEST(Win32Windows, CommandLineTextGoesToItsHandleOrOneBox)
 {
     HANDLE read = nullptr, write = nullptr;
     ASSERT_TRUE(::CreatePipe(&read, &write, nullptr, 0));
-    const struct {
-        HANDLE out;
-        bool error;
-        const char* piped;
-        const char* box;
-        UINT icon;
-    } cases[] = { { write, false, "Tavrel 2.00\n", nullptr, 0 }, { nullptr, false, "", "Tavrel 2.00", 0 },
+    const struct { HANDLE out; bool error; const char* piped; const char* box; UINT icon; } cases[] = {
+        { write, false, "Tavrel 2.00\n", nullptr, 0 }, { nullptr, false, "", "Tavrel 2.00", 0 },
         { nullptr, true, "", "Tavrel 2.00\ntavrel: no preset 5", MB_ICONERROR } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.piped);
