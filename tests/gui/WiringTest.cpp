@@ -80,7 +80,9 @@ TEST(QtWiring, EventsReachTheModelAndTheViewReachesTheControls)
     using M = MainfrmControls;
     auto* slider = r.widgets.control<QSlider>(M::IDC_Slider1);
     const auto option = [&](int id) { return r.widgets.control<QAbstractButton>(id); };
-    const auto key = [&](int id, Qt::Key k) { return [=] { option(id)->setFocus(), QTest::keyClick(option(id), k); }; };
+    const auto key = [&](int id, Qt::Key k) {
+        return [=] { option(id)->setFocus(), QTest::keyClick(option(id), k); };
+    };
     const auto mouse = [&](int id) { return [=] { QTest::mouseClick(option(id), Qt::LeftButton, {}, {4, 8}); }; };
     const struct { const char* name; std::function<void()> act; const char* events; } cases[] = {
         { "key", [&] { QTest::keyClick(slider, Qt::Key_Right); }, "Slider1:Click" },
