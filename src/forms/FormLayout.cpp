@@ -131,13 +131,13 @@ const ControlLayout kWarning[] = {
 
 const FormLayout& mainfrmLayout()
 {
-    static const FormLayout layout { "Mainfrm", kMainCaption, 5610, 4845, false, kMainfrm };
+    static const FormLayout layout { "Mainfrm", kMainCaption, 5610, 4845, kMainfrm };
     return layout;
 }
 
 const FormLayout& presetsLayout()
 {
-    static const FormLayout layout { "Presets", "Set presets", 4680, 6525, true, kPresets };
+    static const FormLayout layout { "Presets", "Set presets", 4680, 6525, kPresets };
     return layout;
 }
 
@@ -145,7 +145,7 @@ const FormLayout& warningLayout()
 {
     // The form is 3930 twips wide, which would cut the end of Label1's text
     // (it reaches 3975): 60 twips more show it whole.
-    static const FormLayout layout { "Warning", "Warning", 3990, 1215, true, kWarning };
+    static const FormLayout layout { "Warning", "Warning", 3990, 1215, kWarning };
     return layout;
 }
 

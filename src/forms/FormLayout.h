@@ -46,7 +46,6 @@ struct FormLayout {
     const char* name;
     const char* caption;
     int clientWidth, clientHeight; // twips
-    bool dialogFrame; // the border of a dialog box, without an icon
     std::span<const ControlLayout> controls;
 
     const ControlLayout* find(int id) const;

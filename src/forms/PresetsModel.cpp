@@ -64,9 +64,7 @@ bool PresetsModel::handle(int control, FormEvent event)
 int PresetsModel::valueBoxOf(int slider)
 {
     const int k = slider - IDC_Slider1;
-    if (k < 0 || k >= 8)
-        return 0;
-    return (k % 2 ? entry(k / 2).coreBox : entry(k / 2).memoryBox);
+    return k % 2 ? entry(k / 2).coreBox : entry(k / 2).memoryBox;
 }
 
 void PresetsModel::Form_Load()

@@ -45,10 +45,9 @@ public:
     void Command1_Click();
     void Command2_Click();
 
-    // A slider's value box, by slider id; 0 for no slider.
-    static int valueBoxOf(int slider);
-
 private:
+    // A slider's value box, by slider id.
+    static int valueBoxOf(int slider);
     void showPosition(int slider);
     void dropUnstorable(int nameBox);
 

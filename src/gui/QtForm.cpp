@@ -74,11 +74,6 @@ QWidget* makeWidget(const ControlLayout& c, QWidget* parent)
     return new QWidget(parent);
 }
 
-bool takesFocus(ControlKind kind)
-{
-    return kind != ControlKind::Frame && kind != ControlKind::Label && kind != ControlKind::Picture;
-}
-
 } // namespace
 
 FormWidgets::FormWidgets(QWidget* window, const FormLayout& layout)
@@ -88,15 +83,10 @@ FormWidgets::FormWidgets(QWidget* window, const FormLayout& layout)
     window->setWindowTitle(QString::fromLatin1(layout.caption));
     window->setFont(layoutFont());
     window->setFixedSize(toPixels(layout.clientWidth), toPixels(layout.clientHeight));
-    QWidget* previous = nullptr;
-    for (const ControlLayout& c : layout.controls) {
+    // Made in the table's order, which is the tab order: Qt chains the
+    // focus in the order widgets are made.
+    for (const ControlLayout& c : layout.controls)
         make(window, c);
-        if (takesFocus(c.kind)) {
-            if (previous)
-                QWidget::setTabOrder(previous, controls_.at(c.id));
-            previous = controls_.at(c.id);
-        }
-    }
 }
 
 void FormWidgets::make(QWidget* window, const ControlLayout& c)

@@ -30,7 +30,7 @@ Mainfrm::~Mainfrm()
 Mainfrm* Mainfrm::start(ProgramState& state, MessageBoxes& messages)
 {
     auto* w = new Mainfrm(state, messages);
-    if (!w->create(mainfrmLayout())) {
+    if (!w->create(mainfrmLayout(), false)) {
         delete w;
         return nullptr;
     }

@@ -14,7 +14,7 @@ Presets::Presets(ProgramState& state, MessageBoxes& messages, HWND notify)
 Presets* Presets::create(ProgramState& state, MessageBoxes& messages, HWND notify)
 {
     auto* w = new Presets(state, messages, notify);
-    if (!w->Window::create(presetsLayout())) {
+    if (!w->Window::create(presetsLayout(), true)) {
         delete w;
         return nullptr;
     }

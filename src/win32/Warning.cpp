@@ -14,7 +14,7 @@ Warning::Warning(DriverState& state, HWND notify)
 Warning* Warning::create(DriverState& state, HWND notify)
 {
     auto* w = new Warning(state, notify);
-    if (!w->Window::create(warningLayout())) {
+    if (!w->Window::create(warningLayout(), true)) {
         delete w;
         return nullptr;
     }

@@ -132,12 +132,12 @@ std::optional<FormEvent> sliderEvent(int trackbarCode)
     }
 }
 
-bool Window::create(const FormLayout& layout)
+bool Window::create(const FormLayout& layout, bool dialogFrame)
 {
     if (!registerClass())
         return false;
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    const DWORD exStyle = layout.dialogFrame ? WS_EX_DLGMODALFRAME : 0;
+    const DWORD exStyle = dialogFrame ? WS_EX_DLGMODALFRAME : 0;
     RECT frame { 0, 0, toPixels(layout.clientWidth), toPixels(layout.clientHeight) };
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;

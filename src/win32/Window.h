@@ -37,10 +37,10 @@ protected:
     Window() = default;
     virtual ~Window() = default;
 
-    // Makes the window (hidden, centred on the work area) and its controls.
-    // Returns false when Windows refused the window; the caller then deletes
-    // this object.
-    bool create(const FormLayout& layout);
+    // Makes the window (hidden, centred on the work area) and its controls;
+    // a dialog's frame has no icon. Returns false when Windows refused the
+    // window; the caller then deletes this object.
+    bool create(const FormLayout& layout, bool dialogFrame);
     // Sets a control's text without telling onEvent: the program's own change.
     void setQuietly(int id, const std::string& text);
 

@@ -26,6 +26,7 @@ TEST(QtWindows, ChildWindowsOutliveTheMainWindow)
     f.click("Command1", first);
     EXPECT_EQ(f.child("Option2")->text(), "Fast");
     const QPointer<QWidget> e = openEditor(f), choice = window("Warning");
+    EXPECT_TRUE(f.child("Option1", choice)->isChecked() && !f.child("Option2", choice)->isChecked());
     f.click("Command2"); // the main window's "Close"
     ASSERT_TRUE(f.main.isNull() && e && e->isVisible() && choice && choice->isVisible());
     f.click("Command1", choice);

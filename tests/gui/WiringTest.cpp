@@ -41,6 +41,7 @@ struct Recorded {
 // it), and Tab visits them in the table's order.
 TEST(QtWiring, EveryControlIsMadeAsItsLayoutSays)
 {
+    const QStringList opaque { "Label5", "Label7", "Label9", "Label11" };
     for (const FormLayout* layout : { &mainfrmLayout(), &presetsLayout(), &warningLayout() }) {
         SCOPED_TRACE(layout->name);
         Recorded r(*layout);
@@ -61,6 +62,10 @@ TEST(QtWiring, EveryControlIsMadeAsItsLayoutSays)
             auto* slider = qobject_cast<QSlider*>(w);
             EXPECT_EQ(slider ? std::to_string(slider->maximum()) : shownText(w),
                 slider ? std::to_string(c.sliderMax) : c.text);
+            const bool readOnly = c.kind == ControlKind::ReadOnlyEdit || c.kind == ControlKind::InfoBox;
+            EXPECT_EQ(w->property("readOnly").toBool(), readOnly);
+            // Only the labels that cross their frame's line hide it.
+            EXPECT_EQ(w->autoFillBackground(), QString(layout->name) == "Presets" && opaque.contains(c.name));
             if (w->focusPolicy() != Qt::NoFocus)
                 expectedTabs << c.name;
         }

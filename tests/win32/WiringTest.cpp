@@ -16,7 +16,7 @@ struct SpyForm final : Win32Form<FormView> {
         : Win32Form(nullptr)
         , layout_(layout)
     {
-        create(layout);
+        create(layout, true);
     }
     bool onEvent(int id, FormEvent event) override
     {
