@@ -23,14 +23,15 @@ common=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BUILD_BENCH=OFF -DTAVREL_WERR
 cmake -S . -B build-win98 -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64-i686.cmake" "${common[@]}" > /dev/null
 cmake --build build-win98 -j2 --target floppy
 # The test programs of the same code for the same processor, with posix threads.
+# Without debugging information, which only slows their build and their start.
 cmake -S . -B build-win98-tests -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64-i686-tests.cmake" "${common[@]}" \
-  > /dev/null
+  -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build build-win98-tests -j2
 
 # The guest, made once for what it is made of.
 mirror=$(sed -n 's/^URIs: *//p;s/^deb  *\(\[[^]]*\] *\)\{0,1\}\([^ ]*\) bookworm .*/\2/p' \
   /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null | grep -v security | head -n 1)
-key=$(cat tests/win98/make-guest.sh tests/win98/guest-init.sh | sha256sum | cut -c1-16)
+key=$(cat tests/win98/make-guest.sh tests/win98/guest-init.sh tests/win98/first-boot.sh | sha256sum | cut -c1-16)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/tavrel/win98-$key
 limit=${TAVREL_WIN98_TIMEOUT:-900}
 
@@ -65,7 +66,8 @@ if [ ! -f "$cache/ready" ]; then
   rm -rf "$cache.new"
   mkdir -p "$cache.new"
   tests/win98/make-guest.sh "$cache.new" "$mirror"
-  boot "$cache.new/root" "$cache.new/prefix" "$cache.new/first-boot.sh" "$cache.new"
+  mkdir -p build-win98/first-boot
+  boot "$cache.new/root" "$cache.new/prefix" "$src/tests/win98/first-boot.sh" "$src/build-win98/first-boot"
   touch "$cache.new/ready"
   rm -rf "$cache"
   mv "$cache.new" "$cache"
@@ -83,7 +85,7 @@ for system in win95 win98 winme winxp; do
   mkdir -p "$out/$system"
   cp build-win98/floppy/TAVREL.EXE "$out/$system/"
 done
-find build-win98-tests -name '*_tests.exe' -exec cp {} "$out/tests/" \;
+find build-win98-tests -name '*_tests.exe' -exec sh -c 'i686-w64-mingw32-strip -o "$0/$(basename "$1")" "$1"' "$out/tests" {} \;
 for sample in samples/*.reg; do
   # Each sample imported fresh: the adapters' keys of the last one removed first.
   { printf 'REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display]\r\n'

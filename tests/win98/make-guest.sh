@@ -7,7 +7,8 @@
 #   DIR/vmlinuz     the kernel of Debian's linux-image-686
 #   DIR/initrd.gz   busybox and the virtio and 9p modules: it mounts the root
 #                   shared by the host and starts /tavrel-init there
-#   DIR/prefix      the Wine prefix, made once by a first boot (wineboot)
+#   DIR/prefix      the Wine prefix's folder, empty (tests/win98/first-boot.sh
+#                   fills it in the guest)
 # Called by scripts/test-win98.sh, which keys DIR by this file's contents.
 #   make-guest.sh DIR MIRROR
 set -euo pipefail
@@ -64,12 +65,4 @@ rm -rf "$initrd"
 install -m 755 "$here/guest-init.sh" "$root/tavrel-init"
 mkdir -p "$root/prefix"
 
-# The first boot makes the font cache and the Wine prefix, then powers off.
 mkdir -p "$dir/prefix"
-cat > "$dir/first-boot.sh" <<'BOOT'
-set -e
-fc-cache -s >/dev/null 2>&1 || true
-wineboot --init
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
-wineserver -w
-BOOT
