@@ -30,8 +30,9 @@ cmake -S . -B build-win98-tests -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64-i68
 cmake --build build-win98-tests -j2
 
 # The guest, made once for what it is made of.
-mirror=$(sed -n 's/^URIs: *//p;s/^deb  *\(\[[^]]*\] *\)\{0,1\}\([^ ]*\) bookworm .*/\2/p' \
-  /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null | grep -v security | head -n 1)
+# Debian's mirror as apt's own sources name it.
+mirror=$({ sed -n 's/^URIs: *//p;s/^deb  *\(\[[^]]*\] *\)\{0,1\}\([^ ]*\) bookworm .*/\2/p' \
+  /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null || true; } | grep -v security | head -n 1)
 key=$(cat tests/win98/make-guest.sh tests/win98/guest-init.sh tests/win98/first-boot.sh | sha256sum | cut -c1-16)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/tavrel/win98-$key
 limit=${TAVREL_WIN98_TIMEOUT:-900}
@@ -96,6 +97,11 @@ for sample in samples/*.reg; do
   # Each sample imported fresh: the adapters' keys of the last one removed first.
   { printf 'REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display]\r\n'
     iconv -f UTF-16 -t CP1252 "$sample" | tail -n +2; } > "$out/$(basename "$sample")"
+done
+for system in win95 win98 winme winxp; do
+  # The system that Wine reports, set with the first sample.
+  { cat "$out/one-adapter.reg"
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="%s"\r\n' "$system"; } > "$out/$system-one-adapter.reg"
 done
 mingw=(-std=c++20 -O2 -Wall -Wextra -Werror -march=pentium2 -static)
 i686-w64-mingw32-g++-win32 "${mingw[@]}" -mwindows -o "$out/wintext.exe" tests/win98/wintext.cpp

@@ -30,19 +30,29 @@ holds() {
     grep -qE -- "$line" "$file" || { fail "$file lacks: $line"; return 1; }
   done
 }
+# wintext.exe STEP..., its lines without the C runtime's carriage returns.
+drive() {
+  wine wintext.exe "$@" | tr -d '\r'
+}
 elapsed() {
   echo "$system: $1 ($((SECONDS - t)) s)"
   t=$SECONDS
 }
 
 t=$SECONDS
-Xvfb :1 -screen 0 800x600x24 -nolisten tcp > xvfb.log 2>&1 &
-export DISPLAY=:1
+# The test programs in process, as Windows 98, on Wine's null display driver
+# (no display yet), which is faster than X here. The regedit round trip runs
+# only with regedit between its steps, under the 64-bit Wine.
+system=win98
 wineserver -p
-wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f > /dev/null
 elapsed "Wine started"
+for test in tests/*_tests.exe; do
+  wine "$test" --gtest_filter=-RegeditInterchange.* > "$test.txt" 2>&1 || fail "$test: $(tail -n 40 "$test.txt")"
+  elapsed "$(basename "$test"): $(grep -E '^\[  (PASSED|FAILED)' "$test.txt" | tr '\n' ' ')"
+done
 
 # The processor: an SSE instruction must stop a program here.
+system=pc
 wine sse.exe > sse.txt 2>&1
 status=$?
 if [ $status = 0 ] || ! grep -q 'before the SSE' sse.txt || grep -q 'after the SSE' sse.txt; then
@@ -51,19 +61,24 @@ fi
 grep -m 1 -i 'illegal instruction' sse.txt
 elapsed "the SSE instruction stopped sse.exe (status $status)"
 
-# The test programs in process, as Windows 98. The regedit round trip runs
-# only with regedit between its steps, under the 64-bit Wine.
-system=win98
-for test in tests/*_tests.exe; do
-  wine "$test" --gtest_filter=-RegeditInterchange.* > "$test.txt" 2>&1 || fail "$test: $(tail -n 40 "$test.txt")"
-  elapsed "$(basename "$test"): $(grep -E '^\[  (PASSED|FAILED)' "$test.txt" | tr '\n' ' ')"
-done
+# A display for the program, and Wine's desktop started afresh on it.
+wineserver -k
+wineserver -w
+Xvfb :1 -screen 0 800x600x24 -nolisten tcp > xvfb.log 2>&1 &
+export DISPLAY=:1
+wineserver -p
+elapsed "display started"
+
+# The part of wintext.exe's output (FILE) from its Nth run= on.
+part() {
+  awk -v n="$2" '/^run /{i++} i==n' "$1"
+}
 
 for system in win95 win98 winme winxp; do
   dir=$out/$system exe=$out/$system/TAVREL.EXE
   wexe=$(winpath "$exe") wdir=$(winpath "$dir")
-  wine reg add 'HKCU\Software\Wine' /v Version /d $system /f > /dev/null
-  wine regedit /S one-adapter.reg
+  # The system Wine reports, with the sample (test-win98.sh adds it there).
+  wine regedit /S "$system-one-adapter.reg"
 
   # The command line with its output redirected; a clock out of range
   # refused before anything is written.
@@ -75,27 +90,27 @@ for system in win95 win98 winme winxp; do
     'Preset 1' 'Preset 4'
   elapsed "command line: 700 refused with status 2, --info"
 
-  # --info started with no output to write to: one message box with the same text.
-  wine wintext.exe "run=$wexe --info" wait=Tavrel "shot=$wdir\\box.bmp" ok end > "$dir/box.txt" 2>&1 || fail "$(cat "$dir/box.txt")"
+  # Then, with the windows: --info started with no output to write to; the
+  # main window, the preset editor opened, a name typed, a slider moved one
+  # step and saved with OK, the main window again; the adapter choice with
+  # two adapters, the message without any. Traced, to see the save's road.
+  rm -f "$dir/TAVRL.CFG"
+  regedit="run=regedit /S $(winpath "$out")"
+  WINEDEBUG=trace+file drive "run=$wexe --info" wait=Tavrel "shot=$wdir\\box.bmp" ok end \
+    "run=$wexe" 'wait=Tavrel - Version*' "shot=$wdir\\main.bmp" 'click=Set presets' 'wait=Set presets' \
+    "type=1:Tavrel $system" right=1 "shot=$wdir\\presets.bmp" click=OK 'gone=Set presets' \
+    'wait=Tavrel - Version*' close end "run=$wexe" 'wait=Tavrel - Version*' close end \
+    "$regedit\\two-adapters.reg" end "run=$wexe" wait=Warning "shot=$wdir\\warning.bmp" click=OK \
+    'wait=Tavrel - Version*' close end "$regedit\\no-adapter.reg" end "run=$wexe" wait=Tavrel ok end \
+    > "$dir/windows.txt" 2> "$dir/trace.txt" || fail "$(tail -n 20 "$dir/windows.txt")"
+  part "$dir/windows.txt" 1 > "$dir/box.txt"
   tr -d '\r' < "$dir/info.txt" | grep -v '^$' > "$dir/info-lines.txt"
   while IFS= read -r line; do
     grep -qF -- "$line" "$dir/box.txt" || fail "the box lacks --info's line: $line"
   done < "$dir/info-lines.txt"
-  [ "$(grep -c '^window ' "$dir/box.txt")" = 1 ] && grep -q '^exit 0$' "$dir/box.txt" || fail "not one box: $(cat "$dir/box.txt")"
-  elapsed "--info in one message box"
-
-  wine "$exe" --preset 2 > "$dir/preset.txt" 2>&1 || fail "--preset 2 failed: $(cat "$dir/preset.txt")"
-  wine reg query "$key" > "$dir/query.txt" 2>&1
-  holds "$dir/query.txt" 'MemClock[[:space:]]+REG_DWORD[[:space:]]+0x14a' 'GrfxClock[[:space:]]+REG_DWORD[[:space:]]+0x78'
-  elapsed "--preset 2 wrote 0x14a and 0x78"
-
-  # The main window; the preset editor opened, a name typed, a slider moved
-  # one step and saved (traced, to see which road the save took); a second
-  # start shows the name.
-  rm -f "$dir/TAVRL.CFG"
-  WINEDEBUG=trace+file wine wintext.exe "run=$wexe" 'wait=Tavrel - Version*' "shot=$wdir\\main.bmp" \
-    'click=Set presets' 'wait=Set presets' "type=1:Tavrel $system" right=1 "shot=$wdir\\presets.bmp" click=OK \
-    'gone=Set presets' 'wait=Tavrel - Version*' close end > "$dir/window.txt" 2> "$dir/trace.txt" || fail "$(cat "$dir/window.txt")"
+  [ "$(grep -c '^window ' "$dir/box.txt")" = 1 ] && grep -q '^exit 0$' "$dir/box.txt" ||
+    fail "not one box: $(cat "$dir/box.txt")"
+  part "$dir/windows.txt" 2 > "$dir/window.txt"
   holds "$dir/window.txt" '^window "Tavrel - Version [0-9.]+" client 374x323$' '^window "Set presets" client' '^exit 0$'
   [ "$(head -n 3 "$dir/TAVRL.CFG" 2>/dev/null | tr -d '\r' | tr '\n' ' ')" = "\"Tavrel $system\" \"301\" \"120\" " ] ||
     fail "TAVRL.CFG does not begin with the name typed and 301, 120: $(head -n 3 "$dir/TAVRL.CFG" 2>&1)"
@@ -104,24 +119,26 @@ for system in win95 win98 winme winxp; do
     grep -q 'ReplaceFileW' "$dir/trace.txt" || fail "the save did not replace TAVRL.CFG with ReplaceFile"
     road="ReplaceFile"
   else
-    grep -qi 'MoveFileWithProgressW.*TAVRL\.CFG\.tavrel-old' "$dir/trace.txt" ||
+    grep -qi 'MoveFileWithProgressW.*TAVRL\.CFG",.*TAVRL\.CFG\.tavrel-old' "$dir/trace.txt" ||
       fail "the save did not move the old TAVRL.CFG aside"
     ! grep -q 'ReplaceFileW' "$dir/trace.txt" || fail "the save called ReplaceFile"
     road="the old file moved aside, the new one moved in"
   fi
-  wine wintext.exe "run=$wexe" 'wait=Tavrel - Version*' close end > "$dir/again.txt" 2>&1 || fail "$(cat "$dir/again.txt")"
-  holds "$dir/again.txt" "\"Tavrel $system\""
-  elapsed "main window, preset editor saved ($road), shown again"
-
-  # The adapter choice with two adapters; the message without any.
-  wine regedit /S two-adapters.reg
-  wine wintext.exe "run=$wexe" wait=Warning "shot=$wdir\\warning.bmp" click=OK 'wait=Tavrel - Version*' close end > "$dir/two.txt" 2>&1 ||
-    fail "$(cat "$dir/two.txt")"
+  part "$dir/windows.txt" 3 > "$dir/again.txt"
+  holds "$dir/again.txt" "\"Tavrel $system\"" '^exit 0$'
+  part "$dir/windows.txt" 5 > "$dir/two.txt"
   holds "$dir/two.txt" '"There is a conflict in your registry' '"GeForce"' '"TNT 2 Ultra"' '^exit 0$'
-  wine regedit /S no-adapter.reg
-  wine wintext.exe "run=$wexe" wait=Tavrel ok end > "$dir/none.txt" 2>&1 || fail "$(cat "$dir/none.txt")"
+  part "$dir/windows.txt" 7 > "$dir/none.txt"
   holds "$dir/none.txt" "\"You don't seem to have a CL Geforce based card" '^exit 0$'
-  elapsed "adapter choice and no-adapter message"
+  elapsed "windows: --info in one box, main window, editor saved ($road), shown again, adapter choice, no adapter"
+
+  # The clocks of preset 2 of the start defaults, with no preset file.
+  rm -f "$dir/TAVRL.CFG"
+  wine regedit /S one-adapter.reg
+  wine "$exe" --preset 2 > "$dir/preset.txt" 2>&1 || fail "--preset 2 failed: $(cat "$dir/preset.txt")"
+  wine reg query "$key" > "$dir/query.txt" 2>&1
+  holds "$dir/query.txt" 'MemClock[[:space:]]+REG_DWORD[[:space:]]+0x14a' 'GrfxClock[[:space:]]+REG_DWORD[[:space:]]+0x78'
+  elapsed "--preset 2 wrote 0x14a and 0x78"
 done
 wineserver -k
 exit $failed

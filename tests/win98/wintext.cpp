@@ -1,6 +1,7 @@
 // Drives a Windows program from outside in the emulated PC and prints what
 // its windows hold: wintext.exe STEP... (tests/win98/guest-tests.sh).
-//   run=CMDLINE   start it with no standard handles, as from Explorer
+//   run=CMDLINE   start it with no standard handles, as from Explorer (a later
+//                 run= starts the next program; the steps after it drive that)
 //   wait=CAPTION  wait for its visible window of that caption (that begins so
 //                 if it ends in *); print the client size and each control's
 //                 class, text, width and its text's width in its font
@@ -116,6 +117,7 @@ void step(const std::string& name, const std::string& arg)
         STARTUPINFOA si {};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESTDHANDLES; // and all three null
+        std::printf("run %s\n", arg.c_str());
         std::string line = arg;
         if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &program))
             fail("cannot start " + arg);
