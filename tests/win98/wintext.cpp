@@ -8,7 +8,7 @@
 //   gone=CAPTION  wait until that window is gone
 //   click=TEXT, type=N:TEXT, right=N  press a button; type into the Nth edit
 //                 box, all of it selected; press Right on the Nth slider
-//   shot=FILE     keep the window as a 24-bit BMP;  ok, close  answer or close it
+//   shot=FILE     keep its client area as a 24-bit BMP;  ok, close  answer or close it
 //   end           wait for the program to end; print its status
 // Waits give up after 60 s; a step that fails prints why, with status 1.
 #include <windows.h>
@@ -93,12 +93,12 @@ void wait(const std::string& caption, bool gone)
 void shot(const std::string& file)
 {
     RECT r;
-    ::GetWindowRect(current, &r);
-    const LONG w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = ::GetDC(nullptr), mem = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
+    ::GetClientRect(current, &r);
+    const LONG w = r.right, h = r.bottom;
+    HDC client = ::GetDC(current), mem = ::CreateCompatibleDC(client);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(client, w, h);
     ::SelectObject(mem, bitmap);
-    ::BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    ::BitBlt(mem, 0, 0, w, h, client, 0, 0, SRCCOPY);
     BITMAPINFOHEADER info { sizeof info, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0 };
     std::vector<char> pixels(static_cast<std::size_t>((w * 3 + 3) & ~3) * h);
     ::GetDIBits(mem, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
