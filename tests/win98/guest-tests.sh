@@ -5,7 +5,9 @@
 # OUT holds TAVREL.EXE in a folder per system, the samples (each removing the
 # adapters' keys before it is imported), the i686 test programs in tests/,
 # wintext.exe (tests/win98/wintext.cpp) and sse.exe; results and screenshots
-# are left there. Every check runs; the status is 1 if any failed.
+# are left there. Every check runs; the status is 1 if any failed. The PC has
+# two processors: the work goes in two halves, each with its own copy of the
+# Wine prefix (/prefix, and OUT/prefix-b).
 set -uo pipefail
 out=$1
 cd "$out" || exit 1
@@ -39,20 +41,32 @@ elapsed() {
   t=$SECONDS
 }
 
-t=$SECONDS
+# Runs "$@" with the second prefix, in the background.
+second() {
+  (export WINEPREFIX=$out/prefix-b; wineserver -p; "$@"; status=$?; wineserver -k; exit $status) &
+}
+
 # The test programs in process, as Windows 98, on Wine's null display driver
 # (no display yet), which is faster than X here. The regedit round trip runs
 # only with regedit between its steps, under the 64-bit Wine.
-system=win98
-wineserver -p
-elapsed "Wine started"
-for test in tests/*_tests.exe; do
+unit_tests() {
+  local test=$1
+  t=$SECONDS system=win98
   wine "$test" --gtest_filter=-RegeditInterchange.* > "$test.txt" 2>&1 || fail "$test: $(tail -n 40 "$test.txt")"
   elapsed "$(basename "$test"): $(grep -E '^\[  (PASSED|FAILED)' "$test.txt" | tr '\n' ' ')"
+  return $failed
+}
+wineserver -p
+tests=(tests/*_tests.exe)
+second unit_tests "${tests[0]}"
+worker=$!
+for test in "${tests[@]:1}"; do
+  unit_tests "$test"
 done
+wait $worker || failed=1
 
 # The processor: an SSE instruction must stop a program here.
-system=pc
+t=$SECONDS system=pc
 wine sse.exe > sse.txt 2>&1
 status=$?
 if [ $status = 0 ] || ! grep -q 'before the SSE' sse.txt || grep -q 'after the SSE' sse.txt; then
@@ -69,12 +83,14 @@ export DISPLAY=:1
 wineserver -p
 elapsed "display started"
 
-# The part of wintext.exe's output (FILE) from its Nth run= on.
+# The part of wintext.exe's output (FILE) from its Nth run= to the next (busybox: no awk otherwise).
 part() {
-  awk -v n="$2" '/^run /{i++} i==n' "$1"
+  busybox awk -v n="$2" '/^run /{i++} i==n' "$1"
 }
 
-for system in win95 win98 winme winxp; do
+systems() {
+for system in "$@"; do
+  t=$SECONDS
   dir=$out/$system exe=$out/$system/TAVREL.EXE
   wexe=$(winpath "$exe") wdir=$(winpath "$dir")
   # The system Wine reports, with the sample (test-win98.sh adds it there).
@@ -140,5 +156,11 @@ for system in win95 win98 winme winxp; do
   holds "$dir/query.txt" 'MemClock[[:space:]]+REG_DWORD[[:space:]]+0x14a' 'GrfxClock[[:space:]]+REG_DWORD[[:space:]]+0x78'
   elapsed "--preset 2 wrote 0x14a and 0x78"
 done
+return $failed
+}
+second systems winme winxp
+worker=$!
+systems win95 win98
+wait $worker || failed=1
 wineserver -k
 exit $failed
