@@ -43,7 +43,7 @@ limit=${TAVREL_WIN98_TIMEOUT:-900}
 boot() {
   local root=$1 prefix=$2 run=$3 out=$4 status=0
   rm -f "$out/status"
-  timeout "$limit" qemu-system-i386 -cpu pentium2 -smp 2 -accel tcg,thread=multi -m 1536 -nic none -display none -monitor none \
+  timeout "$limit" qemu-system-i386 -cpu pentium2 -m 1024 -nic none -display none -monitor none \
     -serial file:"$out/console.log" -no-reboot \
     -kernel "$root/../vmlinuz" -initrd "$root/../initrd.gz" \
     -append "console=ttyS0 panic=-1 quiet tavrel.job=$src tavrel.run=$run tavrel.out=$out" \
@@ -82,7 +82,7 @@ fi
 out=$src/build-win98/guest
 rm -rf "$out"
 mkdir -p "$out/tests"
-# Two copies of the prefix, one for each processor of the PC: its files
+# Two copies of the prefix, for the two halves of the work: its files
 # linked, not copied (600 MB), its registry, which Wine changes, copied.
 for prefix in prefix prefix-b; do
   cp -al "$cache/prefix" "$out/$prefix"

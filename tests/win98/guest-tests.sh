@@ -5,13 +5,15 @@
 # OUT holds TAVREL.EXE in a folder per system, the samples (each removing the
 # adapters' keys before it is imported), the i686 test programs in tests/,
 # wintext.exe (tests/win98/wintext.cpp) and sse.exe; results and screenshots
-# are left there. Every check runs; the status is 1 if any failed. The PC has
-# two processors: the work goes in two halves, each with its own copy of the
-# Wine prefix (/prefix, and OUT/prefix-b).
+# are left there. Every check runs; the status is 1 if any failed. The work
+# goes in two halves at once, each with its own copy of the Wine prefix
+# (/prefix, and OUT/prefix-b): one waits for windows while the other runs.
 set -uo pipefail
 out=$1
 cd "$out" || exit 1
 failed=0
+# No debugger on a crash: Wine prints where it stopped, and the program ends.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES,winedbg.exe="
 system=pc
 key='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\DEFAULT'
 

@@ -146,7 +146,7 @@ void step(const std::string& name, const std::string& arg)
     } else {
         fail("unknown step " + name);
     }
-    ::Sleep(300); // for the program to take what was posted
+    ::Sleep(100); // for the program to take what was posted
 }
 
 } // namespace
