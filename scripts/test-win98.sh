@@ -10,6 +10,7 @@
 # ~/.cache/tavrel/win98-KEY, KEY the digest of the files that make it; a run
 # that finds it boots in seconds. A guest that outlives TAVREL_WIN98_TIMEOUT
 # seconds (900) is stopped, and what it printed is shown.
+# TAVREL_WIN98_SYSTEMS names the systems (default: win95 win98 winme winxp).
 # Called by test.sh; TAVREL_SKIP_WIN98=1 skips it there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -90,7 +91,9 @@ for prefix in prefix prefix-b; do
     cp --remove-destination "$reg" "$out/$prefix/"
   done
 done
-for system in win95 win98 winme winxp; do
+systems=${TAVREL_WIN98_SYSTEMS:-win95 win98 winme winxp}
+echo "$systems" > "$out/systems"
+for system in $systems; do
   mkdir -p "$out/$system"
   cp build-win98/floppy/TAVREL.EXE "$out/$system/"
 done
@@ -100,7 +103,7 @@ for sample in samples/*.reg; do
   { printf 'REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display]\r\n'
     iconv -f UTF-16 -t CP1252 "$sample" | tail -n +2; } > "$out/$(basename "$sample")"
 done
-for system in win95 win98 winme winxp; do
+for system in $systems; do
   # The system that Wine reports, set with the first sample.
   { cat "$out/one-adapter.reg"
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="%s"\r\n' "$system"; } > "$out/$system-one-adapter.reg"
