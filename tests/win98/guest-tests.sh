@@ -4,8 +4,9 @@
 #   guest-tests.sh OUT
 # OUT holds the systems' names in "systems", TAVREL.EXE in a folder per
 # system, the samples (each removing the adapters' keys before it is
-# imported), the i686 test programs in tests/, wintext.exe (tests/win98/wintext.cpp) and sse.exe; results and screenshots
-# are left there. Every check runs; the status is 1 if any failed. The work
+# imported), the i686 test programs in tests/, wintext.exe
+# (tests/win98/wintext.cpp) and sse.exe; results and screenshots are left
+# there. Every check runs; the status is 1 if any failed. The work
 # goes in two halves at once, each with its own copy of the Wine prefix
 # (/prefix, and OUT/prefix-b): one waits for windows while the other runs.
 set -uo pipefail
