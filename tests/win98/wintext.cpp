@@ -92,6 +92,9 @@ void wait(const std::string& caption, bool gone)
 
 void shot(const std::string& file)
 {
+    // Painted first: a window that has just appeared may not be yet.
+    ::RedrawWindow(current, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::Sleep(2000);
     RECT r;
     ::GetClientRect(current, &r);
     const LONG w = r.right, h = r.bottom;
