@@ -4,7 +4,7 @@
 //                 run= starts the next program; the steps after it drive that)
 //   wait=CAPTION  wait for its visible window of that caption (that begins so
 //                 if it ends in *); print the client size and each control's
-//                 class, text, width and its text's width in its font
+//                 class, text, width and its text's width in the dialog font
 //   gone=CAPTION  wait until that window is gone
 //   click=TEXT, type=N:TEXT, right=N  press a button; type into the Nth edit
 //                 box, all of it selected; press Right on the Nth slider
@@ -50,11 +50,13 @@ void printControl(HWND c)
     ::GetClassNameA(c, cls, sizeof cls);
     RECT r;
     ::GetWindowRect(c, &r);
-    HDC dc = ::GetDC(c);
-    ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(c, WM_GETFONT, 0, 0)));
+    // In the dialog font, which the program gives its controls (a font handle
+    // of another process means nothing here).
+    HDC dc = ::GetDC(nullptr);
+    ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
     SIZE size {};
     ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    ::ReleaseDC(c, dc);
+    ::ReleaseDC(nullptr, dc);
     std::printf("  %s \"%s\" width %ld text %ld\n", cls, text.c_str(), r.right - r.left, size.cx);
 }
 
@@ -95,13 +97,16 @@ void shot(const std::string& file)
     // Painted first: a window that has just appeared may not be yet.
     ::RedrawWindow(current, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     ::Sleep(2000);
-    RECT r;
+    // With no window manager the client area lies where Wine places the
+    // window's top left corner.
+    RECT r, at;
     ::GetClientRect(current, &r);
+    ::GetWindowRect(current, &at);
     const LONG w = r.right, h = r.bottom;
-    HDC client = ::GetDC(current), mem = ::CreateCompatibleDC(client);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(client, w, h);
+    HDC screen = ::GetDC(nullptr), mem = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
     ::SelectObject(mem, bitmap);
-    ::BitBlt(mem, 0, 0, w, h, client, 0, 0, SRCCOPY);
+    ::BitBlt(mem, 0, 0, w, h, screen, at.left, at.top, SRCCOPY);
     BITMAPINFOHEADER info { sizeof info, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0 };
     std::vector<char> pixels(static_cast<std::size_t>((w * 3 + 3) & ~3) * h);
     ::GetDIBits(mem, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
