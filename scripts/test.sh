@@ -37,3 +37,10 @@ fi
 if [ "${TAVREL_SKIP_WINE:-0}" != 1 ]; then
   scripts/test-windows.sh
 fi
+
+# The Windows program users get, run on an emulated Pentium II under 32-bit
+# Wine as Windows 95, 98, ME and XP, and the i686 tests there as Windows 98;
+# TAVREL_SKIP_WIN98=1 leaves it out.
+if [ "${TAVREL_SKIP_WIN98:-0}" != 1 ]; then
+  scripts/test-win98.sh
+fi

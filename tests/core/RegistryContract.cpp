@@ -81,6 +81,17 @@ struct Registry {
 #endif
 };
 
+// What the registry keeps of a value that putRaw writes: on Windows 95/98/ME a REG_SZ runs to its first zero
+// byte, whatever size it is given (putRaw's 0xFF past the data included).
+StoredValue kept(StoredValue v)
+{
+#ifdef _WIN32
+    if (v.type == kRegSz && (::GetVersion() & 0x80000000u))
+        v.data = std::string((v.data + '\xFF').c_str()) + '\0';
+#endif
+    return v;
+}
+
 } // namespace
 
 // QueryValue of a value as stored (none: no value) and SetKeyValue over 111, or under a key that does not exist.
@@ -91,7 +102,8 @@ TEST(RegistryContract, QueryValueAndSetKeyValueMoveTextAndDwordOnly)
         {"missing value reads as the empty text", std::nullopt, false, kStatusNotFound, none},
         {"missing key reads on the 0 handle", std::nullopt, true, kStatusInvalidHandle, none},
         {"REG_SZ with its terminator", StoredValue{kRegSz, "300\0"s}, false, 0, LooseValue("300")},
-        {"REG_SZ without terminator loses its last letter", StoredValue{kRegSz, "ab"}, false, 0, LooseValue("a")},
+        {"REG_SZ without terminator loses its last letter", StoredValue{kRegSz, "ab"}, false, 0,
+         LooseValue(kept({kRegSz, "ab"}).data == "ab" ? "a" : "ab\xFF")},
         {"REG_DWORD", dword(300), false, 0, LooseValue(std::int32_t{300})},
         {"REG_BINARY is not read", StoredValue{kRegBinary, "\x01\x02"}, false, kStatusUnsupportedType, none},
         {"REG_DWORD of 8 bytes does not fit", StoredValue{kRegDword, dwordBytes(3) + dwordBytes(0)}, 0, 234, none},
@@ -139,7 +151,7 @@ TEST(RegistryContract, EveryValueReadsBackExactlyAsWritten)
     auto reader = reg.open();
     for (std::size_t i = 0; i < std::size(values); ++i)
         for (RegistryApi* api : {writer.get(), reader.get()})
-            EXPECT_EQ(get(*api, kBase + "\\Values", ("v" + std::to_string(i)).c_str()), std::pair(0, values[i])) << i;
+            EXPECT_EQ(get(*api, kBase + "\\Values", ("v" + std::to_string(i)).c_str()), std::pair(0, kept(values[i]))) << i;
 }
 
 TEST(RegistryContract, StatusesAndHandlesAsWindowsGivesThem)
