@@ -90,8 +90,7 @@ struct FakeWarning : FakeForm<WarningView> {
 struct FormFixture {
     explicit FormFixture(bool oneAdapter = true) // a GeForceDDR under "0000" at 450/135
     {
-        if (oneAdapter)
-            reg.addAdapter(0, "GeForceDDR", 450, 135);
+        oneAdapter ? reg.addAdapter(0, "GeForceDDR", 450, 135) : void();
     }
 
     TempDir dir;

@@ -25,8 +25,7 @@ inline QWidget* window(const char* name, bool visible = true)
 struct GuiFixture : MessageBoxes {
     explicit GuiFixture(bool oneAdapter = true) // a GeForceDDR under "0000" at 450/135
     {
-        if (oneAdapter)
-            reg.addAdapter(0, "GeForceDDR", 450, 135);
+        oneAdapter ? reg.addAdapter(0, "GeForceDDR", 450, 135) : void();
     }
     ~GuiFixture() override // deletes the windows left open
     {

@@ -2,7 +2,6 @@
 
 namespace tavrel::test {
 
-using M = Mainfrm;
 using P = Presets;
 
 // The windows as the program starts them: the main window with its icon and logo and the adapter choice beside

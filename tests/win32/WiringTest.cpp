@@ -84,7 +84,7 @@ TEST(Win32Wiring, EventsReachTheModelAndTheViewReachesTheControls)
     Win32Fixture f(false);
     auto* spy = new SpyForm(mainfrmLayout());
     HWND w = spy->hwnd();
-    using M = MainfrmControls;
+
     const struct { const char* name; std::function<void()> act; std::vector<std::string> events; } cases[] = {
         { "drag", [&] { slide(w, M::IDC_Slider1, 600, TB_THUMBTRACK); }, { "Slider1:Scroll" } },
         { "click", [&] { slide(w, M::IDC_Slider2, 101, TB_LINEDOWN); }, { "Slider2:Click" } },
