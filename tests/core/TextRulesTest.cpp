@@ -31,15 +31,9 @@ TEST(TextRules, Utf8ToAnsiDecodesOnlyWellFormedUtf8)
 // '"' would end the name when the file is read, CR or LF the field; the caret stays after the same characters.
 TEST(TextRules, PresetNamesDropWhatTheFileCannotGiveBack)
 {
-    const struct {
-        std::string_view typed;
-        std::size_t caret;
-        const char* kept; // nullptr: nothing to drop
-        std::size_t keptCaret;
-    } cases[] = {
-        {"Fast, 'n' \xe9\\", 5, nullptr, 0}, {"\"Fast\"", 6, "Fast", 4}, {"\"Fast\"", 1, "Fast", 0},
-        {"a\r\nb", 3, "ab", 1}, {"ab\n", 1, "ab", 1}, {"ab\n", 99, "ab", 2}, {"\"\"\r\n", 4, "", 0},
-    };
+    const struct { std::string_view typed; std::size_t caret; const char* kept; std::size_t keptCaret; } cases[] = {
+        {"Fast, 'n' \xe9\\", 5, nullptr, 0}, {"\"Fast\"", 6, "Fast", 4}, {"\"Fast\"", 1, "Fast", 0}, // null: kept
+        {"a\r\nb", 3, "ab", 1}, {"ab\n", 1, "ab", 1}, {"ab\n", 99, "ab", 2}, {"\"\"\r\n", 4, "", 0}};
     for (const auto& c : cases) {
         const auto kept = storablePresetName(c.typed, c.caret);
         EXPECT_EQ(kept ? kept->name + "|" + std::to_string(kept->caret) : "none",
