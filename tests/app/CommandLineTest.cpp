@@ -81,7 +81,6 @@ TEST(CommandLine, ExitStatusWhatIsPrintedAndWhatLandsInTheFile)
         {one, "config", "--memory-clock 99", 2, {}, {}}, {one, "config", "--core-clock 301", 2, {}, {}},
         {one, "config", "--memory-clock 601", 2, {}, {}}, {one, "config", "--memory-clock 3e2", 2, {}, {}},
         {one, "config", "--info --preset 1", 2, {}, {}},
-        {one, "config", "--preset 1 --fast", 2, {"unknown option --fast"}, {}},
         {one, "config", "-foo --info", 2, {"^tavrel: unknown option -foo ("}, {}},
     };
     for (const auto& c : cases) {
