@@ -14,7 +14,7 @@ using tavrel::test::FakeRegistry;
 TEST(ApplyClocks, WritesMemoryThenCoreAsDwordsOrSaysWhyNot)
 {
     using V = FakeRegistry::Value;
-    const auto dw = [](std::uint32_t n) { return V{kRegDword, dwordBytes(n)}; };
+    const auto dw = tavrel::test::dword;
     const V text320{kRegSz, std::string("320\0", 4)};
     const std::string key = DriverSettingsRoot + "0002\\DEFAULT";
     const std::string where = "could not be written under HKEY_LOCAL_MACHINE\\" + key + ": ";

@@ -10,13 +10,13 @@
 
 using namespace tavrel;
 using V = tavrel::test::FakeRegistry::Value;
+using tavrel::test::dword;
 
 namespace {
 
 const char* const kCL = "Creative Labs";
 const V kNone{}; // type 0: not put
 V text(const std::string& s) { return {kRegSz, s + '\0'}; }
-V dword(std::uint32_t n) { return {kRegDword, test::dwordBytes(n)}; }
 
 using Card = std::tuple<int, const char*, const char*>; // display key "000i", ProviderName, InfSection (null: none)
 

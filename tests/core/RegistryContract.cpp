@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "registry/regdecl.h"
-#include "support/FakeRegistry.h"
 #include "support/TempDir.h"
 #ifdef _WIN32
 #include <windows.h>
@@ -56,7 +55,6 @@ std::pair<std::int32_t, StoredValue> test::get(RegistryApi& api, const std::stri
     return {status, v};
 }
 
-StoredValue test::dword(std::uint32_t n) { return {kRegDword, dwordBytes(n)}; }
 
 namespace {
 

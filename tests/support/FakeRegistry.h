@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -17,6 +19,7 @@ inline std::string dwordBytes(std::uint32_t v) { return {char(v), char(v >> 8), 
 class FakeRegistry final : public RegistryApi {
 public:
     struct Value { std::uint32_t type = 0; std::string data; bool operator==(const Value&) const = default; };
+    friend void PrintTo(const Value& v, std::ostream* out) { *out << v.type << " " << testing::PrintToString(v.data); }
 
     using Text = const std::string&;
     // Puts a value, making its key; a text gets its terminator.
@@ -58,5 +61,7 @@ private:
     std::map<RegHandle, std::string> open_;
     RegHandle next_ = 1;
 };
+
+inline FakeRegistry::Value dword(std::uint32_t n) { return {kRegDword, dwordBytes(n)}; }
 
 } // namespace tavrel::test
