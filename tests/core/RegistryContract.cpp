@@ -1,5 +1,5 @@
-// The registry layer's promises and the five calls' statuses and handles, as Windows gives them, over the
-// .reg store here and advapi32 on Windows (under Wine, a fresh prefix), under HKLM\Software\Tavrel contract.
+// The registry layer's promises and the five calls' statuses and handles, as Windows gives them: over the .reg
+// store here, advapi32 on Windows (under Wine, a fresh prefix), under HKLM\Software\Tavrel contract.
 
 #include "core/RegistryContract.h"
 
