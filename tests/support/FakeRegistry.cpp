@@ -33,14 +33,9 @@ const FakeRegistry::Value* FakeRegistry::find(const std::string& key, const std:
 std::int32_t FakeRegistry::RegOpenKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t, std::uint32_t,
                                          RegHandle* phkResult)
 {
-    *phkResult = 0;
-    if (failOpen)
-        return failOpen;
-    if (hKey != kHKeyLocalMachine || !keys_.count(fold(lpSubKey)))
-        return kStatusNotFound;
-    open_[next_] = fold(lpSubKey);
-    *phkResult = next_++;
-    return kStatusSuccess;
+    const bool found = !failOpen && hKey == kHKeyLocalMachine && keys_.count(fold(lpSubKey));
+    *phkResult = found ? (open_[next_] = fold(lpSubKey), next_++) : 0;
+    return found ? kStatusSuccess : failOpen ? failOpen : kStatusNotFound;
 }
 
 std::int32_t FakeRegistry::RegCreateKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t, const char*,
@@ -57,22 +52,17 @@ std::int32_t FakeRegistry::RegQueryValueExA(RegHandle hKey, const char* lpValueN
                                             std::uint32_t* lpType, std::uint8_t* lpData, std::uint32_t* lpcbData)
 {
     Key* key = keyOf(hKey);
-    if (!key)
-        return kStatusInvalidHandle;
-    const auto v = key->find(fold(lpValueName));
-    if (v == key->end())
-        return kStatusNotFound;
+    const auto v = key ? key->find(fold(lpValueName)) : Key::iterator();
+    if (!key || v == key->end())
+        return key ? kStatusNotFound : kStatusInvalidHandle;
     const auto size = static_cast<std::uint32_t>(v->second.data.size());
+    const bool fits = !lpData || *lpcbData >= size;
     if (lpType)
         *lpType = v->second.type;
-    if (lpData && *lpcbData < size) {
-        *lpcbData = size;
-        return kStatusMoreData;
-    }
-    if (lpData)
+    if (lpData && fits)
         std::memcpy(lpData, v->second.data.data(), size);
     *lpcbData = size;
-    return kStatusSuccess;
+    return fits ? kStatusSuccess : kStatusMoreData;
 }
 
 std::int32_t FakeRegistry::RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t, std::uint32_t dwType,
