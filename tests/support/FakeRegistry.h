@@ -19,7 +19,7 @@ inline std::string dwordBytes(std::uint32_t v) { return {char(v), char(v >> 8), 
 class FakeRegistry final : public RegistryApi {
 public:
     struct Value { std::uint32_t type = 0; std::string data; bool operator==(const Value&) const = default; };
-    friend void PrintTo(const Value& v, std::ostream* out) { *out << v.type << " " << testing::PrintToString(v.data); }
+    friend void PrintTo(const Value& v, std::ostream* o) { *o << v.type << ' ' << testing::PrintToString(v.data); }
 
     using Text = const std::string&;
     // Puts a value, making its key; a text gets its terminator.
