@@ -1,6 +1,5 @@
-// The header index against a plain line-by-line lookup (tests/support/KeyOracle.h): every key a header names,
-// its ancestors and near misses must give the same sections, section ends and existence. One byte chooses
-// between the input as the file itself and a generated file whose choices the input makes.
+// The header index against a plain line-by-line lookup (tests/support/KeyOracle.h), on the input as the file or
+// on a file generated from the input's choices (one byte chooses).
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,6 +1,5 @@
-// Any text as a clock: the strict reading accepts exactly the texts of its shape with std::strtod's number
-// (that found a long run of zeros after the point read as infinity; LooseValueTest keeps it), and the lenient
-// reading and LooseValue agree with it.
+// Any text as a clock: the strict reading accepts exactly the texts of its shape with std::strtod's number (that
+// found zeros after the point read as infinity; LooseValueTest keeps it); the lenient reading and LooseValue agree.
 
 #include <cfloat>
 #include <cmath>

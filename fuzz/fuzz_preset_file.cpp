@@ -1,6 +1,5 @@
-// Any bytes as the preset file: read, write, read again. The second read gives the same table, whatever table
-// it is read into, and writing it again the same bytes: a text with a double quote, which only an unquoted
-// field gives, is written bare and so reads back whole.
+// Any bytes as the preset file: read, write, read again: the same table, whatever table it is read into, and
+// written again the same bytes (a text with a double quote, from an unquoted field, is written bare).
 
 #include <string>
 

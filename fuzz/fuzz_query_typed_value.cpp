@@ -1,7 +1,6 @@
-// QueryTypedValue over a registry whose one value, of any type and size, may change or go between the size
-// probe and the read (another program can write it in between): every buffer handed over has the size offered
-// (ASan checks it), a text is cut by the count read, a DWORD is read only when it fits, and a failure leaves
-// the output as it was (a failed text read empties it).
+// QueryTypedValue over a registry whose one value, of any type and size, may change or go between the size probe
+// and the read: every buffer handed over has the size offered (ASan checks it), a text is cut by the count read, a
+// DWORD is read only when it fits, and a failure leaves the output as it was (a failed text read empties it).
 
 #include <sanitizer/asan_interface.h>
 

@@ -1,9 +1,6 @@
-// Any bytes as the registry file: load, write one value (creating its key), or two in one write group, load
-// again. A refused file is never written; otherwise the values read back, in the store and from the file, and
-// writing one again changes no byte. This found the store reading outside its key index for an empty file, and
-// key paths ending in an empty name or holding a line break that were written but could never be opened again
-// (RegFileStoreTest and RegistryContract keep them). The input is the file, less the few bytes that choose the
-// write.
+// Any bytes as the registry file (less the few that choose the write): load, write one value (making its key), or
+// two in one write group, load again. A refused file is never written; else the values read back, in the store and
+// from the file, and writing one again changes no byte. (RegFileStoreTest and RegistryContract keep its findings.)
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -38,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(store.RegCreateKeyExA(kHKeyLocalMachine, "x", 0, nullptr, 0, 0, nullptr, &h, nullptr) == kStatusBadDb && !h);
         return 0;
     }
-    // The clock key, which the sample seeds hold, or any path.
-    if (key.empty())
+    if (key.empty()) // the clock key, as the seeds hold it
         key = "System\\CurrentControlSet\\Services\\Class\\Display\\0000\\DEFAULT";
     std::int32_t status = store.RegCreateKeyExA(kHKeyLocalMachine, key.c_str(), 0, nullptr, 0, kKeyAccessMask, nullptr,
                                                 &h, nullptr);

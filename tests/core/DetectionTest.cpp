@@ -10,16 +10,15 @@
 
 using namespace tavrel;
 using V = tavrel::test::FakeRegistry::Value;
+using tavrel::test::dword;
 
 namespace {
 
 const char* const kCL = "Creative Labs";
 const V kNone{}; // type 0: not put
 V text(const std::string& s) { return {kRegSz, s + '\0'}; }
-V dword(std::uint32_t n) { return {kRegDword, test::dwordBytes(n)}; }
 
-// Display key "000i" with ProviderName and InfSection (null: not there).
-using Card = std::tuple<int, const char*, const char*>;
+using Card = std::tuple<int, const char*, const char*>; // display key "000i", ProviderName, InfSection (null: none)
 
 struct Scanned {
     explicit Scanned(const std::vector<Card>& cards)
@@ -51,14 +50,10 @@ TEST(Detection, ScanRecognisesExactlyTheCreativeCards)
          ScanOutcome::NoAdapter, 0, "", {}},
         {{{0, nullptr, "GeForceDDR"}, {1, kCL, nullptr}}, ScanOutcome::NoAdapter, 0, "", {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        const auto& [cards, outcome, count, key, types] = c;
+    for (const auto& [cards, outcome, count, key, types] : cases) {
         const Scanned s(cards);
-        EXPECT_EQ(s.outcome, outcome);
-        EXPECT_EQ(s.state.AdapterCount, count);
-        EXPECT_EQ(s.state.AdapterKey, key);
-        EXPECT_EQ(s.state.CardTypes, types);
+        EXPECT_EQ(std::tie(s.outcome, s.state.AdapterCount, s.state.AdapterKey, s.state.CardTypes),
+                  std::tie(outcome, count, key, types));
     }
 }
 
@@ -77,20 +72,15 @@ TEST(Detection, InfoLinesShowValuesAsTheyReadBack)
 TEST(Detection, CurrentClocksAndTheirDefaults)
 {
     const std::vector<Card> ddr0 = {{0, kCL, "GeForceDDR"}};
-    const struct {
-        const char* name;
-        std::vector<Card> cards;
-        V mem, core;          // under the adapter's DEFAULT key
-        // Text, slider ('-': none) and StartMemClock (quoted when a text), and so for the core clock.
-        const char *memShown, *coreShown;
-    } cases[] = {
+    // mem, core: under the adapter's DEFAULT key; out: text, slider ('-': none) and StartMemClock (quoted when a
+    // text), and so for the core clock.
+    const struct { const char* name; std::vector<Card> cards; V mem, core; const char *memOut, *coreOut; } cases[] = {
         {"stored", ddr0, dword(450), dword(135), "450 450 450", "135 135 135"},
         {"stored as text", ddr0, text("0450"), text("135"), "0450 450 \"0450\"", "135 135 135"},
         {"missing, DDR under 0000", ddr0, kNone, kNone, "300 300 300", "120 120 120"},
         {"missing, DDR under 1", {{0, "X", "X"}, {1, kCL, "GeForceDDR"}}, kNone, kNone, "150 150 150", "120 120 120"},
         // The memory default looks at key 0000's InfSection alone, whoever made it.
-        {"missing, other DDR under 0", {{0, "X", "GeForceDDR"}, {1, kCL, "TNT2ULTRA"}}, kNone, kNone, "300 300 300",
-         "120 120 120"},
+        {"other DDR", {{0, "X", "GeForceDDR"}, {1, kCL, "TNT2ULTRA"}}, kNone, kNone, "300 300 300", "120 120 120"},
         {"binary", ddr0, V{kRegBinary, "\x2c\x01"}, V{kRegBinary, "x"}, "300 300 300", "120 120 120"},
         // Also when another adapter's clocks were read before: its start clock does not stay.
         {"not a number", ddr0, text("fast"), text("slow"), "fast - \"fast\"", "slow - 0"},
@@ -109,8 +99,8 @@ TEST(Detection, CurrentClocksAndTheirDefaults)
         s.state.StartGrfxClock = 999;
         const CurrentClocks clocks = ReadCurrentClocks(s.state);
         const LooseValue& mem = s.state.StartMemClock;
-        EXPECT_EQ(shown(clocks.memory, mem.isText() ? "\"" + mem.text() + "\"" : mem.toText()), c.memShown);
-        EXPECT_EQ(shown(clocks.core, std::to_string(s.state.StartGrfxClock)), c.coreShown);
+        EXPECT_EQ(shown(clocks.memory, mem.isText() ? "\"" + mem.text() + "\"" : mem.toText()), c.memOut);
+        EXPECT_EQ(shown(clocks.core, std::to_string(s.state.StartGrfxClock)), c.coreOut);
     }
 }
 
@@ -121,14 +111,12 @@ TEST(Detection, AdapterChoiceSelectsTheHighestKeyOfTheChosenType)
         {{{0, kCL, "TNT2ULTRA"}, {3, kCL, "GeForceDDR"}}, "TNT2ULTRA", "0000", true},
         {{{0, kCL, "TNT2ULTRA"}, {3, kCL, "GeForceSDR"}}, "GeForce", "0003", false},
         {{{0, kCL, "TNT2ULTRA"}, {2, kCL, "TNT2ULTRA"}, {4, kCL, "GeForceDDR"}}, "TNT2ULTRA", "0002", true},
-        {{{0, "CREATIVE LABS", "TNT2ULTRA"}, {1, kCL, "TNT2ULTRA"}, {4, kCL, "GeForceSDR"}}, "TNT2ULTRA", "0001",
-         true},
+        {{{0, "CREATIVE LABS", "TNT2ULTRA"}, {1, kCL, "TNT2ULTRA"}, {4, kCL, "GeForceSDR"}}, "TNT2ULTRA", "0001", 1},
         {{{0, kCL, "TNT2ULTRA"}, {3, kCL, "GeForceDDR"}}, "", "0003", false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
         Scanned s(c.cards);
-        EXPECT_EQ(applyAdapterChoice(s.state, c.choice), c.changed);
-        EXPECT_EQ(s.state.AdapterKey, c.key);
+        EXPECT_EQ(std::pair(applyAdapterChoice(s.state, c.choice), s.state.AdapterKey),
+                  std::pair(c.changed, std::string(c.key)));
     }
 }

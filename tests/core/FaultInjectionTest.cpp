@@ -1,7 +1,6 @@
-// Each file step of a registry value write and of a preset save fails in turn (the operation runs once to record
-// its steps, then once per step): the folder keeps what it held, the error names the file and the system's reason
-// (a registry write, the nearest Win32 status too), and the next try works. A save failing or cut short at any
-// step leaves a whole file; special files, another's lock, links and owners.
+// Each file step of a registry write and of a preset save fails in turn (a first run records the steps): the folder
+// keeps what it held, the error names the file and the system's reason (and a registry write the nearest Win32
+// status), and the next try works. Saves failing or cut short; special files, another's lock, links and owners.
 
 #include <gtest/gtest.h>
 
@@ -96,9 +95,8 @@ Outcome writeClock(const fs::path& dir, Faults& f, int variant)
     f.armed = true;
     const Outcome out = write();
     f.armed = false;
-    for (const auto& [name, value] : {std::pair(kMemClock, 300), {kGrfxClock, 120}}) {
+    for (const auto& [name, value] : {std::pair(kMemClock, 300), {kGrfxClock, 120}})
         EXPECT_TRUE(out.first.empty() || QueryValue(store, key, name).QueryValueResult == LooseValue(std::int32_t{value})) << name;
-    }
     EXPECT_TRUE(out.first.empty() || (snapshot(dir) == before && write() == Outcome{}));
     return out;
 }
@@ -168,9 +166,9 @@ TEST(FaultInjection, EveryFileStepFailingLeavesTheFilesAndReportsWhy)
     }
 }
 
-// Each step of a save failing, or the process stopping there (the hook throws: nothing after it runs), on either
-// road: the name, or while it is missing its backup, then reads as the old file, or the new one once it is in
-// place; a failed save says why, and the next save works and leaves no backup.
+// Each step of a save failing, or the process stopping there (the hook throws), on either road: the name (or its
+// backup while it is missing) reads as the old file, or the new one once in place; a failed save says why, and
+// the next save works and leaves no backup.
 TEST(FaultInjection, EverySaveStepFailingOrCutShortLeavesAWholeFile)
 {
     struct Stop {};

@@ -1,5 +1,5 @@
-// The header index against a plain line-by-line lookup (support/KeyOracle.h):
-// on files written here, whose answers are checked too, and on generated ones.
+// The header index against a plain line-by-line lookup (support/KeyOracle.h): on files written here, whose
+// answers are checked too, and on generated ones.
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ TEST(KeyIndex, AgreesWithThePlainLookup)
         {"blanks and a comment", "  [HKLM\\A] ; note\n", u"A", true, 1},
         {"outside ASCII", "[HKLM\\caf\xe9]\n[HKLM\\CAF\xc9\\x]\n", u"CAF\u00c9", true, 1},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         for (const std::u16string eol : {u"\r\n", u"\n"}) {
             std::u16string text = u"REGEDIT4" + eol;
             for (const char ch : c.body)
@@ -40,7 +40,6 @@ TEST(KeyIndex, AgreesWithThePlainLookup)
                 EXPECT_EQ(indexDifference(bytes), "");
             }
         }
-    }
     for (unsigned seed = 1; seed <= 400; ++seed) {
         std::mt19937 random(seed);
         const std::string bytes = generatedRegFile([&](unsigned n) { return static_cast<unsigned>(random() % n); });

@@ -30,8 +30,7 @@ const RegForm kVersion5{"version 5, UTF-16, CR LF", "Windows Registry Editor Ver
 const RegForm kVersion5Lf{"version 5, 8-bit, LF", kVersion5.header, false, U"\n"};
 const RegForm kVersion5Cr{"version 5, UTF-16, CR", kVersion5.header, true, U"\r"};
 
-// The file: the form's first line, a blank line, then body, whose "\n" become the form's line end and whose
-// UTF-8 characters its encoding.
+// The form's first line, a blank line, then body, its "\n" as the form's line end, its UTF-8 in the form's encoding.
 std::string regFile(std::string_view body, const RegForm& form)
 {
     const std::string text = std::string(form.header) + "\n\n" + std::string(body);
@@ -62,8 +61,8 @@ std::unique_ptr<RegFileStore> loaded(const fs::path& file, const std::string& bo
 
 } // namespace
 
-// Each row adds its lines to the file (written here in UTF-8), then reads its key and value (a null name only
-// opens the key; the key in Windows-1252, as the A calls take it) in the forms the row names.
+// Each row adds its lines (in UTF-8) to the file, then reads its key (in Windows-1252, as the A calls take it) and
+// value (a null name only opens the key) in the forms the row names.
 TEST(RegFileStore, ReadsEverySyntaxFormInEveryEncoding)
 {
     const std::string s = "Software\\Syntax";
@@ -106,12 +105,12 @@ TEST(RegFileStore, ReadsEverySyntaxFormInEveryEncoding)
                 EXPECT_EQ(get(*store, c.key, c.name), std::pair(c.status, c.value)) << form.name << ": " << c.key;
             }
     }
-    // Found by fuzz_reg_file: a missing key of a registry with no file, or an
-    // empty one, was looked up outside the key index.
+    // Found by fuzz_reg_file: a missing key of a registry with no file, or an empty one, was looked up outside the
+    // key index.
     TempDir dir;
-    EXPECT_EQ(get(*loaded(dir / "none.reg"), "Software\\Missing", nullptr).first, kStatusNotFound);
     writeBytes(dir / "empty.reg", "");
-    EXPECT_EQ(get(*loaded(dir / "empty.reg"), "Software\\Missing", nullptr).first, kStatusNotFound);
+    for (const char* file : {"none.reg", "empty.reg"})
+        EXPECT_EQ(get(*loaded(dir / file), "Software\\Missing", nullptr).first, kStatusNotFound) << file;
 }
 
 // Every other byte of the file stays: comments, order, encoding, line ends, and values no plain form could hold.
@@ -167,9 +166,8 @@ TEST(RegFileStore, RewriteChangesOnlyTheLinesOfTheValueWritten)
     auto fresh = loaded(dir / "new.reg");
     fresh->beginWriteGroup();
     const std::uint8_t one[4] = {1, 0, 0, 0};
-    const RegHandle hkcu = 0x80000001u;
     ASSERT_EQ(fresh->RegSetValueExA(kHKeyLocalMachine, "a", 0, 4, one, 4), 0);
-    ASSERT_EQ(fresh->RegSetValueExA(hkcu, "b", 0, 4, one, 4), 0);
+    ASSERT_EQ(fresh->RegSetValueExA(0x80000001u, "b", 0, 4, one, 4), 0); // HKEY_CURRENT_USER
     EXPECT_EQ(fresh->commitWriteGroup(), 0);
     EXPECT_EQ(readBytes(dir / "new.reg"), regFile("[HKEY_LOCAL_MACHINE]\n\"a\"=dword:00000001\n\n"
                                                   "[HKEY_CURRENT_USER]\n\"b\"=dword:00000001\n\n", kVersion5));
@@ -209,8 +207,8 @@ TEST(RegFileStore, RefusesWhatIsNoRegistryFileAndLeavesItAlone)
 }
 
 #ifndef _WIN32
-// Another program rewrites the file in place, shorter: reads go on from the bytes loaded (nothing is mapped, so
-// nothing is gone from under them), and the next write takes the change in.
+// Another program rewrites the file in place, shorter: reads go on from the bytes loaded (nothing is mapped), and
+// the next write takes the change in.
 TEST(RegFileStore, FileShortenedInPlaceIsTakenInByTheNextWrite)
 {
     TempDir dir;

@@ -1,5 +1,5 @@
-// The registry layer's promises and the five calls' statuses and handles, as Windows gives them, over the
-// .reg store here and advapi32 on Windows (under Wine, a fresh prefix), under HKLM\Software\Tavrel contract.
+// The registry layer's promises and the five calls' statuses and handles, as Windows gives them: over the .reg
+// store here, advapi32 on Windows (under Wine, a fresh prefix), under HKLM\Software\Tavrel contract.
 
 #include "core/RegistryContract.h"
 
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "registry/regdecl.h"
-#include "support/FakeRegistry.h"
 #include "support/TempDir.h"
 #ifdef _WIN32
 #include <windows.h>
@@ -56,7 +55,6 @@ std::pair<std::int32_t, StoredValue> test::get(RegistryApi& api, const std::stri
     return {status, v};
 }
 
-StoredValue test::dword(std::uint32_t n) { return {kRegDword, dwordBytes(n)}; }
 
 namespace {
 

@@ -8,25 +8,10 @@
 
 namespace tavrel::test {
 
-namespace {
-
-std::string fold(std::string s)
+std::string FakeRegistry::fold(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return s;
-}
-
-} // namespace
-
-std::string dwordBytes(std::uint32_t value)
-{
-    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
-            static_cast<char>(value >> 24)};
-}
-
-void FakeRegistry::putText(const std::string& key, const std::string& name, const std::string& text)
-{
-    put(key, name, {kRegSz, text + '\0'});
 }
 
 void FakeRegistry::addAdapter(int index, const char* infSection, std::uint32_t mem, std::uint32_t core)
@@ -37,42 +22,20 @@ void FakeRegistry::addAdapter(int index, const char* infSection, std::uint32_t m
     putDword(driverSettingsPath(displayKeyName(index)), kGrfxClock, core);
 }
 
-void FakeRegistry::putDword(const std::string& key, const std::string& name, std::uint32_t value)
-{
-    put(key, name, {kRegDword, dwordBytes(value)});
-}
-
-void FakeRegistry::put(const std::string& key, const std::string& name, Value value)
-{
-    keys_[fold(key)][fold(name)] = std::move(value);
-}
-
 const FakeRegistry::Value* FakeRegistry::find(const std::string& key, const std::string& name) const
 {
-    const auto k = keys_.find(fold(key));
-    if (k == keys_.end())
-        return nullptr;
-    const auto v = k->second.find(fold(name));
-    return v == k->second.end() ? nullptr : &v->second;
-}
-
-FakeRegistry::Key* FakeRegistry::keyOf(RegHandle h)
-{
-    const auto o = open_.find(h);
-    return o == open_.end() ? nullptr : &keys_[o->second];
+    if (const auto k = keys_.find(fold(key)); k != keys_.end())
+        if (const auto v = k->second.find(fold(name)); v != k->second.end())
+            return &v->second;
+    return nullptr;
 }
 
 std::int32_t FakeRegistry::RegOpenKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t, std::uint32_t,
                                          RegHandle* phkResult)
 {
-    *phkResult = 0;
-    if (failOpen)
-        return failOpen;
-    if (hKey != kHKeyLocalMachine || !keys_.count(fold(lpSubKey)))
-        return kStatusNotFound;
-    open_[next_] = fold(lpSubKey);
-    *phkResult = next_++;
-    return kStatusSuccess;
+    const bool found = !failOpen && hKey == kHKeyLocalMachine && keys_.count(fold(lpSubKey));
+    *phkResult = found ? (open_[next_] = fold(lpSubKey), next_++) : 0;
+    return found ? kStatusSuccess : failOpen ? failOpen : kStatusNotFound;
 }
 
 std::int32_t FakeRegistry::RegCreateKeyExA(RegHandle hKey, const char* lpSubKey, std::uint32_t, const char*,
@@ -89,22 +52,17 @@ std::int32_t FakeRegistry::RegQueryValueExA(RegHandle hKey, const char* lpValueN
                                             std::uint32_t* lpType, std::uint8_t* lpData, std::uint32_t* lpcbData)
 {
     Key* key = keyOf(hKey);
-    if (!key)
-        return kStatusInvalidHandle;
-    const auto v = key->find(fold(lpValueName));
-    if (v == key->end())
-        return kStatusNotFound;
+    const auto v = key ? key->find(fold(lpValueName)) : Key::iterator();
+    if (!key || v == key->end())
+        return key ? kStatusNotFound : kStatusInvalidHandle;
     const auto size = static_cast<std::uint32_t>(v->second.data.size());
+    const bool fits = !lpData || *lpcbData >= size;
     if (lpType)
         *lpType = v->second.type;
-    if (lpData && *lpcbData < size) {
-        *lpcbData = size;
-        return kStatusMoreData;
-    }
-    if (lpData)
+    if (lpData && fits)
         std::memcpy(lpData, v->second.data.data(), size);
     *lpcbData = size;
-    return kStatusSuccess;
+    return fits ? kStatusSuccess : kStatusMoreData;
 }
 
 std::int32_t FakeRegistry::RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t, std::uint32_t dwType,
@@ -120,11 +78,6 @@ std::int32_t FakeRegistry::RegSetValueExA(RegHandle hKey, const char* lpValueNam
         onSet(value);
     (*key)[fold(lpValueName)] = std::move(value);
     return kStatusSuccess;
-}
-
-std::int32_t FakeRegistry::RegCloseKey(RegHandle hKey)
-{
-    return open_.erase(hKey) ? kStatusSuccess : kStatusInvalidHandle;
 }
 
 } // namespace tavrel::test

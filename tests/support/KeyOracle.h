@@ -1,6 +1,5 @@
-// A plain lookup of a key in a .reg file's text, line by line, to hold the
-// header index to (the same sections, section ends and existence), and a
-// maker of .reg files rich in what the index's shortcuts must get right.
+// A plain lookup of a key in a .reg file's text, line by line, to hold the header index to (the same sections,
+// section ends and existence), and a maker of .reg files rich in what the index's shortcuts must get right.
 #pragma once
 
 #include <functional>
@@ -11,15 +10,10 @@
 
 namespace tavrel::test {
 
-// A header line as regedit reads it: '[' first on the line (blanks before it
-// aside) and not followed by a blank, up to the line's last ']'.
+// A header line as regedit reads it: '[' first on the line (blanks before it aside) and not followed by a blank,
+// up to the line's last ']'. offset: of its '['; namesKey: a known root and no empty name; path: folded, no root.
 struct OracleHeader {
-    std::size_t offset = 0; // of its '['
-    bool deletion = false;
-    bool namesKey = false; // a known root and no empty name
-    int root = -1;
-    std::u16string path; // folded, without the root
-};
+    std::size_t offset = 0; bool deletion = false, namesKey = false; int root = -1; std::u16string path; };
 
 inline std::vector<OracleHeader> oracleHeaders(const regfile::TextView& text, std::size_t bodyStart)
 {
@@ -50,8 +44,7 @@ inline std::vector<OracleHeader> oracleHeaders(const regfile::TextView& text, st
     return out;
 }
 
-// A key as the plain lookup finds it: its sections' header offsets and
-// where each ends (the next header line, or the file's end).
+// A key as the plain lookup finds it: its sections' header offsets and where each ends (next header or file end).
 struct OracleKey {
     bool exists = false;
     std::vector<std::size_t> sections, ends;
@@ -113,9 +106,8 @@ struct IndexedFile {
     }
 };
 
-// Where the index and the plain lookup differ, or empty. The keys looked up:
-// every key a header names, each ancestor, and near misses (one more name, a
-// name cut short, a name run on).
+// Where the index and the plain lookup differ, or empty. The keys looked up: every key a header names, each
+// ancestor, and near misses (one more name, a name cut short, a name run on).
 inline std::string indexDifference(std::string_view bytes)
 {
     const IndexedFile f(bytes);
@@ -135,11 +127,9 @@ inline std::string indexDifference(std::string_view bytes)
     return {};
 }
 
-// A .reg file made from a source of choices (pick(n) gives 0 to n-1): keys
-// after their parents and under names that share their start, names that
-// span many words, letter case mixed, both encodings, three line ends,
-// deletions, headers that name no key, repeated keys, and a last line with
-// or without its line end.
+// A .reg file made from a source of choices (pick(n) gives 0 to n-1): keys after their parents and under names
+// that share their start, names that span many words, letter case mixed, both encodings, three line ends,
+// deletions, headers that name no key, repeated keys, and a last line with or without its line end.
 inline std::string generatedRegFile(const std::function<unsigned(unsigned)>& pick)
 {
     static const std::vector<std::u16string> names = {
