@@ -202,6 +202,21 @@ TEST(FaultInjection, EverySaveStepFailingOrCutShortLeavesAWholeFile)
             }
 }
 
+// A folder where the file should be stays where it is on either road: the save fails and names the file.
+TEST(FaultInjection, AFolderInTheFilesPlaceIsNeverMovedAside)
+{
+    const TempDir dir;
+    const fs::path file = dir / "TAVRL.CFG";
+    fs::create_directories(file / "kept");
+    const FilePiece piece("new");
+    for (const SaveRoad road : {SaveRoad::Replacing, SaveRoad::KeepingBackup}) {
+        const FileError err = writeFileAtomically(file, std::span(&piece, 1), {}, road);
+        EXPECT_TRUE(err && err.message().find(file.string()) != std::string::npos) << static_cast<int>(road);
+        EXPECT_EQ(std::pair(fs::is_directory(file / "kept"), fs::exists(backupPath(file).string())),
+                  std::pair(true, false));
+    }
+}
+
 // Another holder of the lock (a second lock in this process will do: a lock belongs to an open file) makes a
 // writer give up after its wait, saying so, rather than wait for ever.
 TEST(FaultInjection, LockHeldByAnotherFailsAfterTheWait)

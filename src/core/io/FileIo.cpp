@@ -231,6 +231,10 @@ FileError writeFileAtomically(
     const FilePath& path, std::span<const FilePiece> pieces, const FaultHook& hook, SaveRoad road)
 {
     const FilePath target = platform::finalTarget(path);
+    // A folder in the file's place stays where it is: Windows would move it
+    // aside on the road that keeps a backup, and Wine replaces it.
+    if (platform::isFolder(target))
+        return FileError { path, FileStep::Rename, std::make_error_code(std::errc::is_a_directory) };
     FilePath tmp;
     if (FileError err = writeTemp(path, target, pieces, hook, tmp))
         return err;

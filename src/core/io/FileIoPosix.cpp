@@ -238,6 +238,12 @@ bool fileExists(const FilePath& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+bool isFolder(const FilePath& path)
+{
+    struct stat st { };
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 void syncFolder(const FilePath& file)
 {
     FilePath dir = file.parent();

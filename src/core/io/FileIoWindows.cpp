@@ -203,6 +203,12 @@ bool fileExists(const FilePath& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool isFolder(const FilePath& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 void syncFolder(const FilePath&) { }
 
 std::error_code makeFolder(const FilePath& folder)

@@ -42,6 +42,7 @@ std::error_code replaceFile(const FilePath& from, const FilePath& to);
 std::error_code moveFile(const FilePath& from, const FilePath& to);
 std::error_code removeFile(const FilePath& path);
 bool fileExists(const FilePath& path);
+bool isFolder(const FilePath& path);
 // Makes a finished rename durable where the system asks for that.
 void syncFolder(const FilePath& file);
 // Makes one folder; no error when it is there already.
